@@ -1,0 +1,177 @@
+# Build helpers shared by every folder of the toolkit.
+#
+# Install layout:
+#   win32: build/win32/hardware and build/win32/simulator hold the same programs
+#          and DLLs; only ioport.dll differs. Test programs live in
+#          build/win32/tests and find the simulator DLLs through WINEPATH.
+#   host:  build/linux/lib (kestan and card libraries), build/linux/hardware and
+#          build/linux/simulator (the two libioport.so).
+
+if(WIN32)
+  set(KIT_OUT ${CMAKE_BINARY_DIR})
+else()
+  set(KIT_OUT ${CMAKE_BINARY_DIR})
+endif()
+set(KIT_HW_DIR   ${KIT_OUT}/hardware)
+set(KIT_SIM_DIR  ${KIT_OUT}/simulator)
+set(KIT_LIB_DIR  ${KIT_OUT}/lib)
+set(KIT_TEST_DIR ${KIT_OUT}/tests)
+set(KIT_IMPLIB_DIR ${KIT_OUT}/implib)
+file(MAKE_DIRECTORY ${KIT_HW_DIR} ${KIT_SIM_DIR} ${KIT_LIB_DIR} ${KIT_TEST_DIR} ${KIT_IMPLIB_DIR})
+
+set(KIT_WARNINGS -Wall -Wextra)
+if(KIT_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Add each folder of the list that has a CMakeLists.txt, and for a folder like
+# "cardlibs" each of its subfolders that has one.
+function(kit_add_existing_subdirectories)
+  foreach(dir ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    elseif(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+      file(GLOB subs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*)
+      list(SORT subs)
+      foreach(sub ${subs})
+        if(EXISTS ${sub}/CMakeLists.txt)
+          add_subdirectory(${sub})
+        endif()
+      endforeach()
+    endif()
+  endforeach()
+endfunction()
+
+# A shipped binary (program or DLL other than ioport): built into the simulator
+# folder and copied into the hardware folder, so both installs hold the same file.
+function(kit_ship target)
+  if(WIN32)
+    set_target_properties(${target} PROPERTIES
+      RUNTIME_OUTPUT_DIRECTORY ${KIT_SIM_DIR}
+      ARCHIVE_OUTPUT_DIRECTORY ${KIT_IMPLIB_DIR})
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${KIT_HW_DIR}/
+      VERBATIM)
+  else()
+    set_target_properties(${target} PROPERTIES
+      LIBRARY_OUTPUT_DIRECTORY ${KIT_LIB_DIR}
+      RUNTIME_OUTPUT_DIRECTORY ${KIT_LIB_DIR})
+  endif()
+endfunction()
+
+# Import libraries for a DLL made from a .def of decorated __stdcall names
+# (W_Name@8 @1 NONAME): dlltool -k maps the symbol the compiler references
+# (_W_Name@8) to the export, so callers need no fix-ups.
+#   <target>_ord  imports by ordinal only (what the programs link);
+#   <target>_name imports by plain name (the same .def without NONAME).
+function(kit_import_libraries target dllname import_def)
+  set(byord ${KIT_IMPLIB_DIR}/lib${target}_ord.a)
+  set(byname ${KIT_IMPLIB_DIR}/lib${target}_name.a)
+  file(READ ${import_def} text)
+  string(REPLACE " NONAME" "" text "${text}")
+  set(name_def ${CMAKE_CURRENT_BINARY_DIR}/${target}_name.def)
+  file(WRITE ${name_def} "${text}")
+  add_custom_command(OUTPUT ${byord} ${byname}
+    COMMAND ${KIT_DLLTOOL} -k --input-def ${import_def} --dllname ${dllname} --output-lib ${byord}
+    COMMAND ${KIT_DLLTOOL} -k --input-def ${name_def} --dllname ${dllname} --output-lib ${byname}
+    DEPENDS ${import_def}
+    COMMENT "Import libraries for ${dllname}"
+    VERBATIM)
+  add_custom_target(${target}_implibs DEPENDS ${byord} ${byname})
+  foreach(kind ord name)
+    add_library(${target}_${kind} INTERFACE)
+    add_dependencies(${target}_${kind} ${target}_implibs ${target})
+    target_link_libraries(${target}_${kind} INTERFACE ${KIT_IMPLIB_DIR}/lib${target}_${kind}.a)
+    target_include_directories(${target}_${kind} INTERFACE $<TARGET_PROPERTY:${target},INTERFACE_INCLUDE_DIRECTORIES>)
+  endforeach()
+endfunction()
+
+# A driver DLL over ioport with a .def export table (plain names and ordinals,
+# "W_Name = W_Name@8 @1"). On Windows it is <name>.dll (no lib prefix) with the
+# import libraries <name>_ord and <name>_name made from IMPORT_DEF; on Linux it
+# is lib<name>.so and both names stand for the library itself.
+#   kit_add_driver(NAME kestan SOURCES ... DEF kestan.def IMPORT_DEF kestan_ord.def
+#                  [RC version.rc] [INCLUDE dir] [LIBS ...])
+function(kit_add_driver)
+  cmake_parse_arguments(A "" "NAME;DEF;IMPORT_DEF;RC;INCLUDE" "SOURCES;LIBS" ${ARGN})
+  set(n ${A_NAME})
+  add_library(${n} SHARED ${A_SOURCES})
+  target_compile_options(${n} PRIVATE ${KIT_WARNINGS})
+  target_link_libraries(${n} PRIVATE ioport_name ${A_LIBS})
+  if(A_INCLUDE)
+    target_include_directories(${n} PUBLIC ${A_INCLUDE})
+  else()
+    target_include_directories(${n} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  kit_ship(${n})
+  if(WIN32)
+    set_target_properties(${n} PROPERTIES PREFIX "" IMPORT_PREFIX "lib")
+    target_sources(${n} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${A_DEF})
+    if(A_RC)
+      target_sources(${n} PRIVATE ${A_RC})
+    endif()
+    kit_import_libraries(${n} ${n}.dll ${CMAKE_CURRENT_SOURCE_DIR}/${A_IMPORT_DEF})
+  else()
+    add_library(${n}_ord ALIAS ${n})
+    add_library(${n}_name ALIAS ${n})
+  endif()
+endfunction()
+
+# GoogleTest: the host uses Debian's packaged libraries, the cross build
+# compiles the sources Debian ships in /usr/src/googletest.
+function(kit_need_gtest)
+  if(TARGET GTest::gtest)
+    return()
+  endif()
+  if(WIN32)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gtest)
+      add_library(GTest::gtest ALIAS gtest)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endfunction()
+
+# A test program. Host: linked with the simulator build of ioport, gtest_main.
+# Win32: a console program in build/win32/tests run under Wine by ctest, with
+# the crash-reporting main of tests/wine/common.
+#   kit_add_test(NAME t SOURCES ... LIBS ... [PER_TEST])
+# PER_TEST makes one ctest entry per GoogleTest case (a crash then ends one
+# entry, not the whole suite).
+function(kit_add_test)
+  cmake_parse_arguments(A "PER_TEST" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  kit_need_gtest()
+  add_executable(${A_NAME} ${A_SOURCES})
+  target_compile_options(${A_NAME} PRIVATE ${KIT_WARNINGS})
+  if(WIN32)
+    target_link_libraries(${A_NAME} PRIVATE kit_wine_test_main GTest::gtest ${A_LIBS})
+    set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+  else()
+    target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
+    set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+  endif()
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  include(GoogleTest)
+  if(A_PER_TEST)
+    gtest_discover_tests(${A_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+      PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}")
+  else()
+    add_test(NAME ${A_NAME} COMMAND ${A_NAME})
+    set_tests_properties(${A_NAME} PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}")
+  endif()
+endfunction()
+
+if(WIN32)
+  # Wine looks for the DLLs of a test program in its own folder, then along
+  # WINEPATH: the simulator install comes first.
+  set(KIT_TEST_ENV "WINEPATH=Z:${KIT_SIM_DIR}")
+else()
+  set(KIT_TEST_ENV "")
+endif()

@@ -1,0 +1,207 @@
+// Hardware build of ioport: real x86 in/out instructions.
+//
+// A program without the right to touch ports must not crash. On Linux the
+// right is asked for with ioperm on the first access; on Windows the first
+// in/out that faults with a privileged-instruction exception is stepped over
+// by a vectored exception handler. Either way the cause and the remedy are
+// said once, then every read gives FFH (what an empty bus reads) and every
+// write is dropped.
+#include "ioport.h"
+#include "port_claims.h"
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "the hardware build of ioport needs an x86 processor"
+#endif
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <cstring>
+#include <sys/io.h>
+#endif
+
+namespace {
+
+enum class Access { Unknown, Granted, Denied };
+std::atomic<Access> g_access{Access::Unknown};
+std::once_flag g_told;
+
+void say(const char *text) {
+#ifdef _WIN32
+  OutputDebugStringA(text);
+#endif
+  std::fputs(text, stderr);
+  std::fflush(stderr);
+}
+
+void tell_denied(const char *cause) {
+  std::call_once(g_told, [cause] {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "ioport: this process may not access I/O ports (%s).\n"
+                  "ioport: reads now give FFH and writes are dropped.\n"
+#ifdef _WIN32
+                  "ioport: install a port-access driver that grants user-mode port I/O,\n"
+                  "ioport: or run the programs of the simulator folder instead.\n",
+#else
+                  "ioport: run as root or with CAP_SYS_RAWIO (e.g. sudo), or load the\n"
+                  "ioport: simulator build (LD_LIBRARY_PATH=build/linux/simulator).\n",
+#endif
+                  cause);
+    say(text);
+  });
+}
+
+std::mutex g_claims_lock;
+ioport::PortClaims g_claims;
+
+#ifdef _WIN32
+
+// Set while this thread executes one of our port instructions, so that the
+// exception handler never steps over someone else's fault. The asm
+// statements clobber memory so the compiler keeps the store before them.
+thread_local bool t_in_port_instruction = false;
+
+LONG CALLBACK step_over_port_fault(EXCEPTION_POINTERS *info) {
+  if (!t_in_port_instruction ||
+      info->ExceptionRecord->ExceptionCode != STATUS_PRIVILEGED_INSTRUCTION)
+    return EXCEPTION_CONTINUE_SEARCH;
+  CONTEXT *ctx = info->ContextRecord;
+  const unsigned char *ip = reinterpret_cast<const unsigned char *>(ctx->Eip);
+  // Our instructions: EC in al,dx; ED in eax,dx; EE out dx,al; EF out dx,eax;
+  // each optionally behind the 66 operand-size prefix.
+  unsigned length = 1;
+  if (ip[0] == 0x66) { ++ip; ++length; }
+  if (ip[0] < 0xEC || ip[0] > 0xEF) return EXCEPTION_CONTINUE_SEARCH;
+  if (ip[0] == 0xEC || ip[0] == 0xED) ctx->Eax |= 0xFFFF;
+  ctx->Eip += length;
+  g_access.store(Access::Denied);
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+bool may_access() {
+  Access a = g_access.load();
+  if (a == Access::Denied) return false;
+  if (a == Access::Unknown) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { AddVectoredExceptionHandler(1, step_over_port_fault); });
+  }
+  return true;
+}
+
+struct PortInstruction {
+  PortInstruction() { t_in_port_instruction = true; }
+  ~PortInstruction() {
+    t_in_port_instruction = false;
+    if (g_access.load() == Access::Denied)
+      tell_denied("the in/out instruction raised a privileged-instruction exception");
+    else
+      g_access.store(Access::Granted);
+  }
+};
+
+#else
+
+bool may_access() {
+  Access a = g_access.load();
+  if (a == Access::Granted) return true;
+  if (a == Access::Denied) return false;
+  static std::mutex asking;
+  std::lock_guard<std::mutex> lock(asking);
+  if (g_access.load() == Access::Unknown) {
+    // Ports 0 to 3FFH cover every ISA card address the toolkit knows.
+    if (ioperm(0, 0x400, 1) == 0) {
+      g_access.store(Access::Granted);
+    } else {
+      char cause[128];
+      std::snprintf(cause, sizeof cause, "ioperm: %s", std::strerror(errno));
+      g_access.store(Access::Denied);
+      tell_denied(cause);
+    }
+  }
+  return g_access.load() == Access::Granted;
+}
+
+struct PortInstruction {};
+
+#endif
+
+inline bool in_reach(unsigned short port, unsigned width) {
+  // ioperm above grants 0 to 3FFH; a port beyond is refused like missing rights.
+#ifdef _WIN32
+  (void)port; (void)width;
+  return true;
+#else
+  return port + width <= 0x400u;
+#endif
+}
+
+}  // namespace
+
+extern "C" {
+
+unsigned char IOPORT_API io_in8(unsigned short port) {
+  if (!may_access() || !in_reach(port, 1)) return 0xFF;
+  unsigned char value;
+  {
+    PortInstruction guard;
+    __asm__ __volatile__("inb %w1, %b0" : "=a"(value) : "Nd"(port) : "memory");
+  }
+  return value;
+}
+
+unsigned short IOPORT_API io_in16(unsigned short port) {
+  if (!may_access() || !in_reach(port, 2)) return 0xFFFF;
+  unsigned short value;
+  {
+    PortInstruction guard;
+    __asm__ __volatile__("inw %w1, %w0" : "=a"(value) : "Nd"(port) : "memory");
+  }
+  return value;
+}
+
+void IOPORT_API io_out8(unsigned short port, unsigned char value) {
+  if (!may_access() || !in_reach(port, 1)) return;
+  PortInstruction guard;
+  __asm__ __volatile__("outb %b0, %w1" : : "a"(value), "Nd"(port) : "memory");
+}
+
+void IOPORT_API io_out16(unsigned short port, unsigned short value) {
+  if (!may_access() || !in_reach(port, 2)) return;
+  PortInstruction guard;
+  __asm__ __volatile__("outw %w0, %w1" : : "a"(value), "Nd"(port) : "memory");
+}
+
+int IOPORT_API io_claim(unsigned short base, unsigned short length, const char *card) {
+  std::lock_guard<std::mutex> lock(g_claims_lock);
+  return g_claims.claim(base, length, card);
+}
+
+void IOPORT_API io_release(unsigned short base) {
+  std::lock_guard<std::mutex> lock(g_claims_lock);
+  g_claims.release(base);
+}
+
+int IOPORT_API io_irq_attach(int level, io_irq_handler handler, void *context) {
+  (void)context;
+  if (level < 0 || level > 15 || handler == nullptr) return IO_IRQ_INVALID;
+  static std::once_flag told;
+  std::call_once(told, [] {
+    say("ioport: hardware interrupts cannot reach a user-mode program; an\n"
+        "ioport: interrupt-driven acquisition needs a kernel driver. Use the\n"
+        "ioport: simulator build to try the interrupt samples.\n");
+  });
+  return IO_IRQ_UNAVAILABLE;
+}
+
+int IOPORT_API io_irq_detach(int level) {
+  if (level < 0 || level > 15) return IO_IRQ_INVALID;
+  return IO_IRQ_NOT_ATTACHED;
+}
+
+}  // extern "C"

@@ -1,0 +1,72 @@
+// The record of port ranges that card libraries have claimed. Both builds of
+// ioport keep one: the hardware build to refuse overlapping claims, the
+// simulator to know which card kind a library expects at a range.
+#ifndef KIT_PORT_CLAIMS_H
+#define KIT_PORT_CLAIMS_H
+
+#include <cstring>
+
+namespace ioport {
+
+struct Claim {
+  unsigned base;
+  unsigned length;
+  char card[16];
+};
+
+class PortClaims {
+ public:
+  static constexpr int kMaxClaims = 32;
+  static constexpr unsigned kPortSpace = 0x10000;
+
+  // IO_CLAIM_* result. The same base claimed again by the same kind succeeds
+  // and takes the new length.
+  int claim(unsigned base, unsigned length, const char *card) {
+    if (length == 0 || base + length > kPortSpace) return 2;  // IO_CLAIM_INVALID
+    const char *kind = card ? card : "";
+    int same = -1;
+    for (int i = 0; i < count_; ++i) {
+      const Claim &c = claims_[i];
+      if (c.base == base && std::strncmp(c.card, kind, sizeof c.card - 1) == 0) {
+        same = i;
+        continue;
+      }
+      if (base < c.base + c.length && c.base < base + length) return 1;  // IO_CLAIM_OVERLAP
+    }
+    if (same < 0) {
+      if (count_ == kMaxClaims) return 1;
+      same = count_++;
+    }
+    Claim &c = claims_[same];
+    c.base = base;
+    c.length = length;
+    std::strncpy(c.card, kind, sizeof c.card - 1);
+    c.card[sizeof c.card - 1] = '\0';
+    return 0;
+  }
+
+  void release(unsigned base) {
+    for (int i = 0; i < count_; ++i) {
+      if (claims_[i].base == base) {
+        claims_[i] = claims_[--count_];
+        return;
+      }
+    }
+  }
+
+  const Claim *find(unsigned base) const {
+    for (int i = 0; i < count_; ++i)
+      if (claims_[i].base == base) return &claims_[i];
+    return nullptr;
+  }
+
+  void clear() { count_ = 0; }
+
+ private:
+  Claim claims_[kMaxClaims] = {};
+  int count_ = 0;
+};
+
+}  // namespace ioport
+
+#endif
