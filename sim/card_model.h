@@ -1,0 +1,66 @@
+// What every simulated card is to the bus.
+//
+// The bus owns the cards, serialises every access under one lock, and calls
+// a card with offsets from its base (0 to length() - 1). A card keeps its
+// register state, drives its output lines, and sees its input lines through
+// its test cable (loopback, the default) or through lines driven from
+// outside by a test (iosim_drive_inputs).
+#ifndef KIT_SIM_CARD_MODEL_H
+#define KIT_SIM_CARD_MODEL_H
+
+#include <cstdint>
+#include <functional>
+
+namespace sim {
+
+class CardModel {
+ public:
+  virtual ~CardModel() = default;
+
+  virtual const char *kind() const = 0;
+  // Number of consecutive ports the card decodes from its base.
+  virtual unsigned length() const = 0;
+
+  // One bus cycle at base + offset.
+  virtual uint8_t read8(unsigned offset) = 0;
+  virtual void write8(unsigned offset, uint8_t value) = 0;
+  // A 16-bit cycle. A card with an 8-bit data path sees two byte cycles,
+  // low byte first (what an ISA bus does for an 8-bit card).
+  virtual uint16_t read16(unsigned offset) {
+    uint16_t low = read8(offset);
+    return static_cast<uint16_t>(low | (read8(offset + 1) << 8));
+  }
+  virtual void write16(unsigned offset, uint16_t value) {
+    write8(offset, static_cast<uint8_t>(value));
+    write8(offset + 1, static_cast<uint8_t>(value >> 8));
+  }
+
+  // Lines, in the banks that sim/iosim.h lists for the kind. Return false for
+  // a bank the card does not have.
+  virtual bool outputs(int bank, uint32_t *value) const = 0;
+  virtual bool inputs(int bank, uint32_t *value) const = 0;
+  virtual bool drive_inputs(int bank, uint32_t mask, uint32_t value) = 0;
+  virtual bool release_inputs(int bank, uint32_t mask) = 0;
+  virtual void set_loopback(bool on) = 0;
+
+  // Time: the bus calls this before every access to the card and from its
+  // background ticker, with the simulator clock in nanoseconds, so that
+  // counting chips catch up (and raise their interrupts) in order.
+  virtual void advance_to(uint64_t now_ns) { (void)now_ns; }
+
+  // Interrupt request output. The bus connects it when the card is plugged;
+  // a model calls raise_interrupt() on the rising edge of its request line.
+  void connect_interrupt(std::function<void()> sink) { interrupt_sink_ = std::move(sink); }
+
+ protected:
+  void raise_interrupt() {
+    if (interrupt_sink_) interrupt_sink_();
+  }
+
+ private:
+  std::function<void()> interrupt_sink_;
+};
+
+}  // namespace sim
+
+#endif
