@@ -137,6 +137,15 @@ function(kit_need_gtest)
   endif()
 endfunction()
 
+# Host: a program that links the simulator and a driver must find the
+# simulator's libioport.so first; the driver's own link to the hardware build
+# otherwise puts build/linux/hardware ahead of it in the program's run path.
+function(kit_prefer_simulator target)
+  if(NOT WIN32 AND "ioport_sim_name" IN_LIST ARGN)
+    set_target_properties(${target} PROPERTIES BUILD_RPATH ${KIT_SIM_DIR})
+  endif()
+endfunction()
+
 # A test program. Host: linked with the simulator build of ioport, gtest_main.
 # Win32: a console program in build/win32/tests run under Wine by ctest, with
 # the crash-reporting main of tests/wine/common.
@@ -154,6 +163,7 @@ function(kit_add_test)
   else()
     target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+    kit_prefer_simulator(${A_NAME} ${A_LIBS})
   endif()
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
