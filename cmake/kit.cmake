@@ -24,6 +24,13 @@ if(KIT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(KIT_FUZZ)
+  # Every library gets coverage for libFuzzer and the sanitizers; only the
+  # fuzz targets link the fuzzer itself (-fsanitize=fuzzer).
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 # Add each folder of the list that has a CMakeLists.txt, and for a folder like
 # "cardlibs" each of its subfolders that has one.
