@@ -70,7 +70,7 @@ int set_card(Library &lib, int card) {
 
 int get_card(Library &lib, int *card) {
   if (!current_card(lib)) return Card_Not_Initial;
-  if (!card) return Invalid_Address;
+  if (!card) return Invalid_Pointer;
   *card = lib.current;
   return No_Error;
 }

@@ -2,7 +2,7 @@
  * Result codes of the 8255-based card libraries (fenmar, wendal, dulvar).
  * Every entry point returns one of them, 0 on success. A failure is reported
  * before any port is touched and leaves every out-parameter unwritten.
- * Codes 0 to 8 mean what they mean for the kestan library.
+ * Codes 0 to 8 and 30 mean what they mean for the kestan library.
  */
 #ifndef KIT_PORT_CARD_ERRORS_H
 #define KIT_PORT_CARD_ERRORS_H
@@ -16,11 +16,11 @@ enum PortCardError {
   Base_Address_In_Use = 6,   /* another card (slot or other driver) holds some of the ports */
   Invalid_Port_Code = 8,     /* channel outside the card's channels, or group outside 0 to 4 */
   Invalid_Direction = 24,    /* transfer direction other than 1 (input) or 2 (output) */
-  Invalid_Address = 25,      /* null buffer or out-parameter address */
-  Invalid_Count = 26,        /* buffer of fewer than 1 value; arming for more values than a buffer holds */
-  Transfer_Running = 27,     /* a buffer cannot change under a running transfer */
-  Interrupt_Unavailable = 28, /* the level could not be attached; the transfer waits for ever */
-  Invalid_Clock_Divisor = 29  /* wendal: a divisor below 1, or a product no two counters can make */
+  Invalid_Count = 25,        /* buffer of fewer than 1 value; arming for more values than a buffer holds */
+  Transfer_Running = 26,     /* a buffer cannot change under a running transfer */
+  Interrupt_Unavailable = 27, /* the level could not be attached; the transfer waits for ever */
+  Invalid_Clock_Divisor = 28, /* wendal: a divisor below 1, or a product no two counters can make */
+  Invalid_Pointer = 30        /* a buffer or out-parameter pointer is null (checked after the other arguments) */
 };
 
 #endif

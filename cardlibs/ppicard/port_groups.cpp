@@ -9,7 +9,7 @@ int read_group(Library &lib, int code, unsigned char *value) {
   if (!c) return Card_Not_Initial;
   int channel = 0, group = 0;
   if (!decode_port_code(*lib.rules, code, &channel, &group)) return Invalid_Port_Code;
-  if (!value) return Invalid_Address;
+  if (!value) return Invalid_Pointer;
   set_group_direction(*c, channel, group, true);
   *value = input_group(*c, channel, group);
   return No_Error;

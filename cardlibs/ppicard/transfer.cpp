@@ -70,8 +70,8 @@ int transfer_buffer(Library &lib, int code, int direction, int32_t *buffer, int 
   int channel = 0, group = 0;
   if (!decode_port_code(*lib.rules, code, &channel, &group)) return Invalid_Port_Code;
   if (direction != kDirectionIn && direction != kDirectionOut) return Invalid_Direction;
-  if (!buffer) return Invalid_Address;
   if (count < 1) return Invalid_Count;
+  if (!buffer) return Invalid_Pointer;
   Transfer &t = c->transfer;
   if (t.status.load(std::memory_order_acquire) == kTransferRunning) return Transfer_Running;
   set_group_direction(*c, channel, group, direction == kDirectionIn);
@@ -104,7 +104,7 @@ int transfer_arm(Library &lib, int count) {
 int transfer_query(Library &lib, int *status, int *count) {
   Card *c = current_card(lib);
   if (!c) return Card_Not_Initial;
-  if (!status || !count) return Invalid_Address;
+  if (!status || !count) return Invalid_Pointer;
   const Transfer &t = c->transfer;
   const int s = t.status.load(std::memory_order_acquire);
   *count = t.count.load(std::memory_order_acquire);
@@ -115,7 +115,7 @@ int transfer_query(Library &lib, int *status, int *count) {
 int transfer_stop(Library &lib, int *count) {
   Card *c = current_card(lib);
   if (!c) return Card_Not_Initial;
-  if (!count) return Invalid_Address;
+  if (!count) return Invalid_Pointer;
   transfer_end(*c);
   *count = c->transfer.count.load(std::memory_order_acquire);
   return No_Error;
