@@ -44,6 +44,7 @@ class PpiCard : public CardModel {
 
   const char *kind() const override { return layout_.kind; }
   unsigned length() const override { return layout_.length; }
+  bool has_interrupt_source() const override { return layout_.irq_bank >= 0; }
 
   uint8_t read8(unsigned offset) override;
   void write8(unsigned offset, uint8_t value) override;

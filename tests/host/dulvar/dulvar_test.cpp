@@ -6,13 +6,10 @@
 #include "dulvar.h"
 #include "ioport.h"
 #include "iosim.h"
-#include "journal_check.h"
+#include "port_sequence.h"
 
 namespace {
 
-using journal_check::IN8;
-using journal_check::OUT8;
-using Access = journal_check::Access;
 
 constexpr int kBase = 0x2C0;
 
@@ -32,7 +29,7 @@ struct Dulvar : ::testing::Test {
 
 TEST_F(Dulvar, InitialSetsAllSixChannelsToInputs) {
   EXPECT_EQ(No_Error, W_Dulvar_Initial(0, kBase, 15));
-  const Access power_up[] = {
+  const iosim_access power_up[] = {
       {OUT8, 0x2C3, 0x9B}, {OUT8, 0x2C7, 0x9B}, {OUT8, 0x2CB, 0x9B},
       {OUT8, 0x2CF, 0x9B}, {OUT8, 0x2D3, 0x9B}, {OUT8, 0x2D7, 0x9B},
   };
@@ -58,7 +55,7 @@ TEST_F(Dulvar, PortCodeSelectsChannelAndGroup) {
   EXPECT_EQ(No_Error, W_Dulvar_DO_Port(513, 0x2));   // channel 2, Port B
   unsigned char v = 0;
   EXPECT_EQ(No_Error, W_Dulvar_DI_Port(1284, &v));  // channel 5, C lower
-  const Access seq[] = {
+  const iosim_access seq[] = {
       {OUT8, 0x2D7, 0x93}, {OUT8, 0x2D6, 0x90},
       {OUT8, 0x2CB, 0x99}, {OUT8, 0x2C9, 0x02},
       {IN8, 0x2D6, 0x9F},

@@ -4,13 +4,10 @@
 
 #include "fenmar.h"
 #include "iosim.h"
-#include "journal_check.h"
+#include "port_sequence.h"
 
 namespace {
 
-using journal_check::IN8;
-using journal_check::OUT8;
-using Access = journal_check::Access;
 
 constexpr int kBase = 0x300;
 constexpr int kBankA = 0, kBankB = 1, kBankC = 2;
@@ -43,7 +40,7 @@ TEST_F(Fenmar, InitialClaimsThePortsAndSetsThePowerUpDirections) {
   EXPECT_EQ(kBase, iosim_card_at(kBase + 3, kind, sizeof kind));
   EXPECT_STREQ("fenmar", kind);
   EXPECT_EQ(-1, iosim_card_at(kBase + 4, kind, sizeof kind)) << "the card decodes 4 ports";
-  const Access power_up[] = {{OUT8, 0x303, 0x9B}};
+  const iosim_access power_up[] = {{OUT8, 0x303, 0x9B}};
   EXPECT_PORTS(power_up);
   EXPECT_EQ(No_Error, W_Fenmar_DO_Port(1, 0x42));
   iosim_journal_clear();
@@ -91,7 +88,7 @@ TEST_F(Fenmar, FirstWriteMakesOutputsFirstReadMakesInputs) {
   unsigned char v = 0;
   EXPECT_EQ(No_Error, W_Fenmar_DI_Port(0, &v));
   EXPECT_EQ(0xFF, v) << "Port A joins Port C, an input: the lines float";
-  const Access seq[] = {
+  const iosim_access seq[] = {
       {OUT8, 0x303, 0x99}, {OUT8, 0x301, 0x5A},  // B to output: mode word, value
       {OUT8, 0x301, 0x3C},                       // already output: the port only
       {OUT8, 0x301, 0x00},
@@ -105,7 +102,7 @@ TEST_F(Fenmar, DirectionChangeWritesTheOtherOutputsBackRightAfterTheModeWord) {
   W_Fenmar_DO_Port(0, 0x5A);
   W_Fenmar_DO_Port(1, 0xC3);
   W_Fenmar_DO_Port(3, 0x6);
-  const Access to_outputs[] = {
+  const iosim_access to_outputs[] = {
       {OUT8, 0x303, 0x8B}, {OUT8, 0x300, 0x5A},
       {OUT8, 0x303, 0x89}, {OUT8, 0x300, 0x5A}, {OUT8, 0x301, 0xC3},
       {OUT8, 0x303, 0x81}, {OUT8, 0x300, 0x5A}, {OUT8, 0x301, 0xC3}, {OUT8, 0x302, 0x60},
@@ -118,7 +115,7 @@ TEST_F(Fenmar, DirectionChangeWritesTheOtherOutputsBackRightAfterTheModeWord) {
   unsigned char v = 0;
   EXPECT_EQ(No_Error, W_Fenmar_DI_Port(0, &v));
   EXPECT_EQ(0x6F, v) << "C upper drives lines 4-7 of Port A; lines 0-3 float";
-  const Access a_to_input[] = {
+  const iosim_access a_to_input[] = {
       {OUT8, 0x303, 0x91}, {OUT8, 0x301, 0xC3}, {OUT8, 0x302, 0x60}, {IN8, 0x300, 0x6F},
   };
   EXPECT_PORTS(a_to_input);
@@ -128,7 +125,7 @@ TEST_F(Fenmar, DirectionChangeWritesTheOtherOutputsBackRightAfterTheModeWord) {
 
   // Back to output: Port A comes out with its new value in the write-back.
   EXPECT_EQ(No_Error, W_Fenmar_DO_Port(0, 0x01));
-  const Access a_to_output[] = {
+  const iosim_access a_to_output[] = {
       {OUT8, 0x303, 0x81}, {OUT8, 0x300, 0x01}, {OUT8, 0x301, 0xC3}, {OUT8, 0x302, 0x60},
   };
   EXPECT_PORTS(a_to_output);
@@ -142,7 +139,7 @@ TEST_F(Fenmar, PortCHalvesAreMergedWithTheOtherHalf) {
   W_Fenmar_DO_Port(4, 0x15);  // lower half: low 4 bits
   W_Fenmar_DO_Port(3, 0x3);
   W_Fenmar_DO_Port(4, 0x0);
-  const Access halves[] = {
+  const iosim_access halves[] = {
       {OUT8, 0x303, 0x93}, {OUT8, 0x302, 0xA0},
       {OUT8, 0x303, 0x92}, {OUT8, 0x302, 0xA5},
       {OUT8, 0x302, 0x35},
@@ -152,12 +149,12 @@ TEST_F(Fenmar, PortCHalvesAreMergedWithTheOtherHalf) {
   unsigned char v = 0;
   EXPECT_EQ(No_Error, W_Fenmar_DI_Port(3, &v));
   EXPECT_EQ(0xF, v);
-  const Access upper_in[] = {{OUT8, 0x303, 0x9A}, {IN8, 0x302, 0xF0}};  // lower latch 0: no write-back
+  const iosim_access upper_in[] = {{OUT8, 0x303, 0x9A}, {IN8, 0x302, 0xF0}};  // lower latch 0: no write-back
   EXPECT_PORTS(upper_in);
   W_Fenmar_DO_Port(2, 0x81);
   EXPECT_EQ(No_Error, W_Fenmar_DI_Port(2, &v));
   EXPECT_EQ(0xFF, v);
-  const Access whole[] = {{OUT8, 0x303, 0x92}, {OUT8, 0x302, 0x81}, {OUT8, 0x303, 0x9B}, {IN8, 0x302, 0xFF}};
+  const iosim_access whole[] = {{OUT8, 0x303, 0x92}, {OUT8, 0x302, 0x81}, {OUT8, 0x303, 0x9B}, {IN8, 0x302, 0xFF}};
   EXPECT_PORTS(whole);
 }
 

@@ -58,7 +58,9 @@ TEST_F(FenmarTransfer, EachPulseMovesOneValueAndTheLastFinishes) {
     EXPECT_EQ(i, count);
     EXPECT_EQ(i < kN ? 1 : 0, status) << i;
     EXPECT_EQ(i - 1, g_input[i - 1]) << "slot " << i - 1 << " holds the value sent with it";
-    if (i < kN) EXPECT_EQ(0, g_input[i]) << "and the next slot is untouched";
+    if (i < kN) {
+      EXPECT_EQ(0, g_input[i]) << "and the next slot is untouched";
+    }
   }
   trigger(&status, &count);
   EXPECT_EQ(kN, count) << "a finished transfer ignores further interrupts";

@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "iosim.h"
-#include "journal_check.h"
+#include "port_sequence.h"
 #include "wendal.h"
 
 namespace {
 
-using journal_check::IN8;
-using journal_check::OUT8;
-using Access = journal_check::Access;
 
 constexpr int kBase = 0x300;
+
+unsigned short lo(unsigned v) { return static_cast<unsigned short>(v & 0xFF); }
+unsigned short hi(unsigned v) { return static_cast<unsigned short>(v >> 8); }
 
 struct Wendal : ::testing::Test {
   void SetUp() override {
@@ -31,7 +31,7 @@ struct Wendal : ::testing::Test {
 
 TEST_F(Wendal, InitialSetsBothChannelsToInputsAndIdlesTheClock) {
   EXPECT_EQ(No_Error, W_Wendal_Initial(0, kBase, 5));
-  const Access power_up[] = {
+  const iosim_access power_up[] = {
       {OUT8, 0x303, 0x9B}, {OUT8, 0x307, 0x9B}, {OUT8, 0x30B, 0xB4}, {OUT8, 0x30B, 0x74},
   };
   EXPECT_PORTS(power_up);
@@ -55,7 +55,7 @@ TEST_F(Wendal, PortCodesOfBothChannelsAndTheCableBetweenThem) {
   EXPECT_EQ(No_Error, W_Wendal_DO_Port(4, 0x6));
   EXPECT_EQ(No_Error, W_Wendal_DI_Port(260, &v));
   EXPECT_EQ(0x6, v);
-  const Access seq[] = {
+  const iosim_access seq[] = {
       {OUT8, 0x307, 0x8B}, {OUT8, 0x304, 0x42}, {IN8, 0x300, 0x42},
       {OUT8, 0x303, 0x9A}, {OUT8, 0x302, 0x06}, {IN8, 0x306, 0xF6},
   };
@@ -70,7 +70,7 @@ TEST_F(Wendal, ClockStartLoadsCounterTwoThenCounterOneInModeTwo) {
   init();
   EXPECT_EQ(No_Error, W_Wendal_Clock_Start(20, 250));
   EXPECT_EQ(No_Error, W_Wendal_Clock_Stop());
-  const Access seq[] = {
+  const iosim_access seq[] = {
       {OUT8, 0x30B, 0xB4}, {OUT8, 0x30A, 0xFA}, {OUT8, 0x30A, 0x00},
       {OUT8, 0x30B, 0x74}, {OUT8, 0x309, 0x14}, {OUT8, 0x309, 0x00},
       {OUT8, 0x30B, 0xB4}, {OUT8, 0x30B, 0x74},
@@ -101,9 +101,9 @@ TEST_F(Wendal, DivisorsThatDoNotFitAreSplitAnotherWayOrRefused) {
       EXPECT_NO_PORTS();
       continue;
     }
-    const Access seq[] = {
-        {OUT8, 0x30B, 0xB4}, {OUT8, 0x30A, k.count2 & 0xFF}, {OUT8, 0x30A, k.count2 >> 8},
-        {OUT8, 0x30B, 0x74}, {OUT8, 0x309, k.count1 & 0xFF}, {OUT8, 0x309, k.count1 >> 8},
+    const iosim_access seq[] = {
+        {OUT8, 0x30B, 0xB4}, {OUT8, 0x30A, lo(k.count2)}, {OUT8, 0x30A, hi(k.count2)},
+        {OUT8, 0x30B, 0x74}, {OUT8, 0x309, lo(k.count1)}, {OUT8, 0x309, hi(k.count1)},
     };
     EXPECT_PORTS(seq);
   }

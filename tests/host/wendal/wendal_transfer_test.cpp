@@ -111,7 +111,7 @@ TEST_F(WendalTransfer, NoTickLostAt16667HzWhenTimeComesInLargeSteps) {
 
 TEST_F(WendalTransfer, StoppedClockRaisesNothingAndStopDetaches) {
   start(10, 20, 6);
-  iosim_clock_advance_ns(120 * 3 * kTickNs + kTickNs * 10);
+  iosim_clock_advance_ns((20 + 120 * 3 + 10) * kTickNs);  // counter 2 loads on the first pulse of counter 1
   const int served = count();
   EXPECT_EQ(3, served);
   EXPECT_EQ(No_Error, W_Wendal_Clock_Stop());
