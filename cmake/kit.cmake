@@ -161,6 +161,12 @@ function(kit_add_test)
   else()
     target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+    if("ioport_sim_name" IN_LIST A_LIBS)
+      # Drivers carry the hardware folder in their run path: the simulator's
+      # libioport.so must be found first, so the test's run path is fixed.
+      set_target_properties(${A_NAME} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+        INSTALL_RPATH "${KIT_SIM_DIR};${KIT_LIB_DIR}")
+    endif()
   endif()
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
