@@ -85,7 +85,8 @@ function(kit_import_libraries target dllname import_def)
     DEPENDS ${import_def}
     COMMENT "Import libraries for ${dllname}"
     VERBATIM)
-  add_custom_target(${target}_implibs DEPENDS ${byord} ${byname})
+  # Built with everything: the kit (make dist) ships them even when no program links them.
+  add_custom_target(${target}_implibs ALL DEPENDS ${byord} ${byname})
   foreach(kind ord name)
     add_library(${target}_${kind} INTERFACE)
     add_dependencies(${target}_${kind} ${target}_implibs ${target})
