@@ -45,7 +45,7 @@ namespace ppicard {
 constexpr int kMaxCards = 8;
 constexpr int kMaxChannels = 6;
 constexpr int kGroups = 5;
-constexpr int kGroupsPerChannelCode = 256;
+constexpr int kCodesPerChannel = 256;
 
 // What differs between the cards.
 struct Card;

@@ -46,8 +46,8 @@ const GroupInfo &group_info(int group) { return kGroupInfo[group]; }
 
 bool decode_port_code(const CardRules &rules, int code, int *channel, int *group) {
   if (code < 0) return false;
-  const int ch = code / kGroupsPerChannelCode;
-  const int g = code % kGroupsPerChannelCode;
+  const int ch = code / kCodesPerChannel;
+  const int g = code % kCodesPerChannel;
   if (ch >= rules.channels || g >= kGroups) return false;
   *channel = ch;
   *group = g;

@@ -15,6 +15,12 @@
 // not the lines. Channels that only send are left as the program set them, so
 // that a trigger line the program made an output stays one.
 //
+// Arming also puts the pattern group at 0, where it idles until the first
+// interrupt sends slot 0: the shadow may still hold the last value of an
+// earlier transfer that the program has since overwritten on the card, and
+// writing it back would leave a trigger line on that port high (the Fenmar
+// sample pulses line 0 of its pattern port), so the first pulse would be lost.
+//
 // Where no interrupt can be attached (the hardware build), the transfer stays
 // armed and never progresses, as with a card that does not answer: the query
 // keeps reporting running with its count, arming reports
@@ -93,6 +99,7 @@ int transfer_arm(Library &lib, int count) {
   t.total = count;
   t.count.store(0, std::memory_order_relaxed);
   if (count <= 0) return No_Error;  // nothing to gather: done at once
+  if (t.out.used) write_group_lines(*c, t.out.channel, t.out.group, 0);
   if (t.in.used) reassert_channel(*c, t.in.channel);
   t.status.store(kTransferRunning, std::memory_order_release);
   t.level = c->irq;

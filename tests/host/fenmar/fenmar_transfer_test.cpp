@@ -93,6 +93,21 @@ TEST_F(FenmarTransfer, StopEndsTheTransferAndArmingAgainStartsFromSlotZero) {
   for (int i = 0; i < kN; ++i) EXPECT_EQ(100 + i, g_input[i]);
 }
 
+TEST_F(FenmarTransfer, ASecondSetupAfterAnOddLastValueLosesNoPulse) {
+  int status = -1, count = -1;
+  for (int round = 0; round < 2; ++round) {
+    arm(kN - 1);  // ends on 8, an even value
+    for (int i = 1; i < kN; ++i) trigger(&status, &count);
+    EXPECT_EQ(kN - 1, count) << round;
+    EXPECT_EQ(0, status) << round;
+    arm(kN);  // the last value 9 leaves Port C line 0 high in the shadow
+    for (int i = 1; i <= kN; ++i) {
+      trigger(&status, &count);
+      ASSERT_EQ(i, count) << "round " << round << " pulse " << i;
+    }
+  }
+}
+
 TEST_F(FenmarTransfer, CountOfZeroOrBelowFinishesAtOnce) {
   for (int n : {0, -5}) {
     arm(n);
