@@ -193,3 +193,92 @@ TEST_F(Interrupts, HandlerMayDetachItsOwnLevel) {
 }
 
 }  // namespace
+
+// --- which level a card's request goes to ----------------------------------------
+// The Fenmar card requests on a rising edge of its Port C line 0 (bank 2, bit 0).
+
+namespace {
+
+const unsigned short kFenmar = 0x300;
+const unsigned short kDulvar = 0x320;
+
+struct LevelCalls {
+  std::atomic<int> at[16] = {};
+};
+
+LevelCalls *g_levels = nullptr;
+
+template <int Level>
+void IOPORT_API count_level(void *) {
+  g_levels->at[Level].fetch_add(1);
+}
+
+void pulse_fenmar_line() {
+  ASSERT_EQ(IOSIM_OK, iosim_drive_inputs(kFenmar, 2, 1, 0));
+  ASSERT_EQ(IOSIM_OK, iosim_drive_inputs(kFenmar, 2, 1, 1));
+}
+
+class InterruptRouting : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(0, iosim_load_rack("empty"));
+    g_levels = &calls;
+  }
+  void TearDown() override {
+    for (int level : {3, 7, 9}) io_irq_detach(level);
+    iosim_reset();
+    g_levels = nullptr;
+  }
+  LevelCalls calls;
+};
+
+TEST_F(InterruptRouting, TheOnlyClaimedSourceFollowsTheLevelItsDriverAttaches) {
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(kFenmar, 4, "fenmar"));
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(7, count_level<7>, nullptr));
+  pulse_fenmar_line();
+  EXPECT_EQ(1, calls.at[7].load());
+  // The most recent attach wins.
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(9, count_level<9>, nullptr));
+  pulse_fenmar_line();
+  EXPECT_EQ(1, calls.at[7].load());
+  EXPECT_EQ(1, calls.at[9].load());
+}
+
+TEST_F(InterruptRouting, AnUnclaimedCardFollowsNoAttach) {
+  ASSERT_EQ(IOSIM_OK, iosim_plug("fenmar", kFenmar));
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(7, count_level<7>, nullptr));
+  pulse_fenmar_line();
+  EXPECT_EQ(0, calls.at[7].load());
+  // A claim after the attach does not reach back to it.
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(kFenmar, 4, "fenmar"));
+  pulse_fenmar_line();
+  EXPECT_EQ(0, calls.at[7].load());
+}
+
+TEST_F(InterruptRouting, WithTwoClaimedSourcesOnlyJumpersRoute) {
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(kFenmar, 4, "fenmar"));
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(kDulvar, 24, "dulvar"));
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(7, count_level<7>, nullptr));
+  pulse_fenmar_line();
+  EXPECT_EQ(0, calls.at[7].load());
+  ASSERT_EQ(IOSIM_OK, iosim_set_card_irq(kFenmar, 7));
+  pulse_fenmar_line();
+  EXPECT_EQ(1, calls.at[7].load());
+}
+
+TEST_F(InterruptRouting, AJumperOverridesTheFollowedLevel) {
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(kFenmar, 4, "fenmar"));
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(3, count_level<3>, nullptr));
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(7, count_level<7>, nullptr));
+  ASSERT_EQ(IOSIM_OK, iosim_set_card_irq(kFenmar, 3));
+  pulse_fenmar_line();
+  EXPECT_EQ(1, calls.at[3].load());
+  EXPECT_EQ(0, calls.at[7].load());
+  // Back to following the driver: level 7, attached last.
+  ASSERT_EQ(IOSIM_OK, iosim_set_card_irq(kFenmar, -1));
+  pulse_fenmar_line();
+  EXPECT_EQ(1, calls.at[3].load());
+  EXPECT_EQ(1, calls.at[7].load());
+}
+
+}  // namespace
