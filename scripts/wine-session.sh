@@ -22,6 +22,11 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
+# The first Wine process of a session starts Wine's own background services,
+# which keep the standard output they inherit open for the whole session. Start
+# them here, on /dev/null: otherwise ctest, reading a test's output to its end,
+# waits for them until that test times out.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 wineserver -k 2>/dev/null || true
