@@ -22,6 +22,11 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
+# Start the prefix's service and desktop processes now, with their output
+# going nowhere: otherwise the first GUI program starts them, they inherit
+# its standard output, and whoever reads that pipe (ctest, GoogleTest's test
+# discovery) waits for them until its time-out.
+wine cmd.exe /c exit >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 wineserver -k 2>/dev/null || true
