@@ -48,6 +48,15 @@ class CardModel {
   // counting chips catch up (and raise their interrupts) in order.
   virtual void advance_to(uint64_t now_ns) { (void)now_ns; }
 
+  // A card that counts time (a timer chip) answers true: the bus then runs
+  // its background ticker, which brings the card up to date at least every
+  // millisecond even when no program touches it.
+  virtual bool has_time_source() const { return false; }
+  // A card that can request interrupts answers true: the interrupt routing
+  // of the bus (sim/iosim.h, "interrupts") counts it among the claimed
+  // cards with an interrupt source.
+  virtual bool has_interrupt_source() const { return false; }
+
   // Interrupt request output. The bus connects it when the card is plugged;
   // a model calls raise_interrupt() on the rising edge of its request line.
   void connect_interrupt(std::function<void()> sink) { interrupt_sink_ = std::move(sink); }
