@@ -5,7 +5,7 @@
  * in one journal for all three, together with the number of simulator port
  * accesses made before it (so a test can place the samples' own port
  * writes between the library calls). The query operation reports what the
- * test asked for.
+ * test asked for. Past CARDREC_CAPACITY calls the older half is forgotten.
  */
 #ifndef KIT_TESTS_CARD_RECORDER_H
 #define KIT_TESTS_CARD_RECORDER_H

@@ -124,7 +124,7 @@ TEST_F(PulseSample, ListingStopsAtFifteenValues) {
   trigger();
   std::vector<TextLine> lines = {{20, 30, "The Current Count = 20 "}};
   append(lines, listing(20, 0));
-  ASSERT_EQ(16u, lines.size());
+  ASSERT_EQ(17u, lines.size());
   EXPECT_EQ(350, lines.back().y);
   EXPECT_WINDOW_LINES(window, lines);
 }
