@@ -1,6 +1,7 @@
 #include "card_catalog.h"
 
 #include "cards/kestan_card.h"
+#include "cards/port_cards.h"
 // Card models of the other kinds: include the model's header here.
 
 namespace sim {
@@ -9,6 +10,9 @@ namespace {
 
 const CardKind kCardKinds[] = {
     {"kestan", make_kestan_card},
+    {"fenmar", make_fenmar_card},
+    {"wendal", make_wendal_card},
+    {"dulvar", make_dulvar_card},
     // One line per further card model, e.g. {"orvel", make_orvel_card},
 };
 

@@ -3,42 +3,12 @@
 // machine and no real port is ever touched.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 
 #include "ioport.h"
+#include "without_port_rights.h"
 
 namespace {
-
-struct ChildResult {
-  int exit_code;
-  std::string said;  // standard error of the child
-};
-
-// Runs body in a child without root; the child's exit code is body's result.
-ChildResult run_without_port_rights(int (*body)()) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return {-1, "pipe failed"};
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipefd[1], 2);
-    close(pipefd[0]);
-    close(pipefd[1]);
-    if (getuid() == 0 && setuid(65534) != 0) _exit(99);
-    _exit(body());
-  }
-  close(pipefd[1]);
-  std::string said;
-  char buf[256];
-  ssize_t n;
-  while ((n = read(pipefd[0], buf, sizeof buf)) > 0) said.append(buf, static_cast<size_t>(n));
-  close(pipefd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), said};
-}
 
 int read_and_write_a_card() {
   int wrong = 0;
