@@ -1,6 +1,6 @@
 // dulvar_interrupt: the Dulvar card's software-triggered acquisition: its
 // Setup lists, port codes, trigger bit and frame.
-#include "card_ops.h"
+#include "dulvar.h"
 #include "app_frame.h"
 #include "int_program.h"
 #include "int_window.h"
@@ -14,8 +14,8 @@ const char *const kLevels[] = {"3", "4", "5", "6", "7", "9", "10", "11", "12", "
 }  // namespace
 
 extern const PulseCard Pulse_Card = {
-    W_Dulvar_Initial, W_Dulvar_INT_Enable, W_Dulvar_INT_Status, W_Dulvar_INT_Stop,
-    W_Dulvar_INT_Buffer, W_Dulvar_INT_Reset,
+    W_Dulvar_Initial, W_Dulvar_INT_Start, W_Dulvar_INT_Status, W_Dulvar_INT_Stop,
+    W_Dulvar_INT_Buffer, W_Dulvar_INT_Setup,
     0,    // pattern: channel 0, Port A
     256,  // input: channel 1, Port A
     0x08, // bit 3 of Port C

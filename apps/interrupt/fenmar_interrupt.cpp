@@ -1,6 +1,6 @@
 // fenmar_interrupt: the Fenmar card's software-triggered acquisition, the
 // twin of dulvar_interrupt with its own lists, port codes and trigger bit.
-#include "card_ops.h"
+#include "fenmar.h"
 #include "app_frame.h"
 #include "int_program.h"
 #include "int_window.h"
@@ -14,8 +14,8 @@ const char *const kLevels[] = {"2", "3", "4", "5", "6", "7"};
 }  // namespace
 
 extern const PulseCard Pulse_Card = {
-    W_Fenmar_Initial, W_Fenmar_INT_Enable, W_Fenmar_INT_Status, W_Fenmar_INT_Stop,
-    W_Fenmar_INT_Buffer, W_Fenmar_INT_Reset,
+    W_Fenmar_Initial, W_Fenmar_INT_Start, W_Fenmar_INT_Status, W_Fenmar_INT_Stop,
+    W_Fenmar_INT_Buffer, W_Fenmar_INT_Setup,
     2,    // pattern: channel 0, Port C as a whole
     0,    // input: channel 0, Port A
     0x01, // bit 0 of Port C

@@ -3,7 +3,7 @@
 // Total_Count values are in, stops the clock and lists up to 40 values.
 #include "wendal_interrupt.h"
 
-#include "card_ops.h"
+#include "wendal.h"
 #include "int_lines.h"
 #include "app_frame.h"
 #include "int_program.h"
@@ -68,11 +68,11 @@ void store_rate(HWND dialog) {
 }
 
 void arm_acquisition(void) {
-  W_Wendal_INT_Reset();
+  W_Wendal_INT_Setup();
   W_Wendal_INT_Buffer(kPatternPort, kDirectionPattern, Pattern_Buffer, Total_Count);
   W_Wendal_INT_Buffer(kInputPort, kDirectionInput, Input_Buffer, Total_Count);
-  W_Wendal_INT_Enable(Total_Count);
-  W_Wendal_Timer_Start(Clock_Divisor_1, Clock_Divisor_2);
+  W_Wendal_INT_Start(Total_Count);
+  W_Wendal_Clock_Start(Clock_Divisor_1, Clock_Divisor_2);
 }
 
 // Polls until Total_Count interrupts are counted; false when none has come
@@ -110,7 +110,7 @@ void trigger_wendal(HWND window) {
   HDC dc = GetDC(window);
   const bool complete = wait_for_interrupts(dc, &status, &count);
   MessageBeep(0);
-  W_Wendal_Timer_Stop();
+  W_Wendal_Clock_Stop();
   W_Wendal_INT_Stop(&count);
   if (complete) {
     list_values(dc, Total_Count);

@@ -259,67 +259,13 @@ std::vector<PortWrite> port_writes(std::vector<int> *calls_before) {
 
 // --- text in the window --------------------------------------------------
 
-namespace {
-
-struct Canvas {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  unsigned *pixels = nullptr;
-  int width = 0, height = 0;
-
-  Canvas(int w, int h) : width(w), height(h) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    dc = CreateCompatibleDC(nullptr);
-    void *bits = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    pixels = static_cast<unsigned *>(bits);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  unsigned at(int x, int y) const { return pixels[y * width + x] & 0xFFFFFF; }
-};
-
-}  // namespace
-
 void expect_window_lines(const char *file, int line, HWND window, const std::vector<TextLine> &lines) {
   RECT client;
   GetClientRect(window, &client);
   Canvas seen(client.right, client.bottom);
-  Canvas want(client.right, client.bottom);
-
   HDC window_dc = GetDC(window);
   BitBlt(seen.dc, 0, 0, client.right, client.bottom, window_dc, 0, 0, SRCCOPY);
   ReleaseDC(window, window_dc);
-
-  FillRect(want.dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  for (const TextLine &text : lines)
-    TextOutA(want.dc, text.x, text.y, text.text.c_str(), static_cast<int>(text.text.size()));
-  GdiFlush();
-
-  int differing = 0;
-  int first_x = -1, first_y = -1;
-  for (int y = 0; y < client.bottom; ++y)
-    for (int x = 0; x < client.right; ++x)
-      if (seen.at(x, y) != want.at(x, y)) {
-        if (differing++ == 0) first_x = x, first_y = y;
-      }
-  if (differing == 0) return;
-  std::string dump;
-  for (const TextLine &text : lines)
-    dump += "  (" + std::to_string(text.x) + ", " + std::to_string(text.y) + ") \"" + text.text + "\"\n";
-  ADD_FAILURE_AT(file, line) << differing << " pixels differ from the expected lines, the first at ("
-                             << first_x << ", " << first_y << "): window "
-                             << std::hex << seen.at(first_x, first_y) << ", expected "
-                             << want.at(first_x, first_y) << std::dec << "\nexpected lines:\n" << dump;
+  std::string report;
+  if (!canvas_shows_lines(seen, lines, &report)) ADD_FAILURE_AT(file, line) << report;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "card_recorder.h"
+#include "window_text.h"
 
 // --- the main window -----------------------------------------------------
 
@@ -87,10 +88,6 @@ std::vector<PortWrite> port_writes(std::vector<int> *calls_before = nullptr);
 
 // --- text in the window --------------------------------------------------
 
-struct TextLine {
-  int x, y;
-  std::string text;
-};
 // The window's client area must hold exactly these lines, drawn in this
 // order with TextOutA on a default device context, on the white background.
 void expect_window_lines(const char *file, int line, HWND window, const std::vector<TextLine> &lines);
