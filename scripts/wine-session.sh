@@ -22,6 +22,10 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
+# Start Wine's background processes (services, explorer) now, with their
+# output nowhere: started by the first test they would inherit ctest's
+# output pipe and keep it open, and ctest would wait for them to time out.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 wineserver -k 2>/dev/null || true
