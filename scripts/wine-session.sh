@@ -22,11 +22,10 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
-# Start the prefix's service and desktop processes now, with their output
-# going nowhere: otherwise the first GUI program starts them, they inherit
-# its standard output, and whoever reads that pipe (ctest, GoogleTest's test
-# discovery) waits for them until its time-out.
-wine cmd.exe /c exit >/dev/null 2>&1 || true
+# Start Wine's background processes (services, explorer) now, with their
+# output nowhere: started by the first test they would inherit ctest's
+# output pipe and keep it open, and ctest would wait for them to time out.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 wineserver -k 2>/dev/null || true
