@@ -22,6 +22,11 @@ int any_int(FuzzedDataProvider &in, int low, int high, const int *edges, int edg
 // 1 in 16: a null result pointer.
 bool null_pointer(FuzzedDataProvider &in);
 
+// Set once an input may have armed an interrupt transfer: a handler may
+// then also run on the simulator's ticker thread, at any moment, so the
+// accesses journalled during a call are not all the call's own.
+extern bool g_interrupts_live;
+
 // The port accesses of one call: clear before, take after.
 void journal_begin();
 std::vector<iosim_access> journal_take();
@@ -41,8 +46,10 @@ void expect_code_in(const char *call, int code, const int *allowed);
 
 bool is_read(const iosim_access &a);
 
-// One fuzzed library: begin() runs before every input; step() runs one
-// decoded call.
+// One fuzzed library (or family of libraries): begin() runs before every
+// input; step() runs one decoded call. An input works one family only: the
+// kestan library claims no ports, so its calls may reach another family's
+// card, whose interrupt handler would then run inside a kestan call.
 struct Library {
   const char *name;
   void (*begin)();
@@ -50,6 +57,7 @@ struct Library {
 };
 
 extern const Library kKestanLibrary;
+extern const Library kPortCardLibraries;
 
 }  // namespace fuzz
 

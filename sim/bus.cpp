@@ -66,7 +66,7 @@ uint8_t Bus::in8(uint16_t port) {
     uint8_t s = owner_[port];
     if (s != kNoCard) {
       Slot &slot = slots_[s];
-      slot.card->advance_to(clock_now_ns());
+      catch_up(slot, port - slot.base);
       value = slot.card->read8(port - slot.base);
     }
     if (journal_.on()) journal_.record(IOSIM_IN8, port, value);
@@ -81,7 +81,7 @@ void Bus::out8(uint16_t port, uint8_t value) {
     uint8_t s = owner_[port];
     if (s != kNoCard) {
       Slot &slot = slots_[s];
-      slot.card->advance_to(clock_now_ns());
+      catch_up(slot, port - slot.base);
       slot.card->write8(port - slot.base, value);
     }
     if (journal_.on()) journal_.record(IOSIM_OUT8, port, value);
@@ -95,12 +95,11 @@ uint16_t Bus::in16(uint16_t port) {
   uint16_t value;
   {
     std::lock_guard<std::mutex> lk(lock_);
-    uint64_t now = clock_now_ns();
     uint8_t s0 = owner_[port];
     uint8_t s1 = port + 1u < kPortSpace ? owner_[port + 1u] : kNoCard;
     if (s0 != kNoCard && s0 == s1) {
       Slot &slot = slots_[s0];
-      slot.card->advance_to(now);
+      catch_up_word(slot, port - slot.base);
       value = slot.card->read16(port - slot.base);
     } else {
       uint8_t bytes[2] = {0xFF, 0xFF};
@@ -108,7 +107,7 @@ uint16_t Bus::in16(uint16_t port) {
       for (unsigned i = 0; i < 2; ++i) {
         if (owners[i] == kNoCard) continue;
         Slot &slot = slots_[owners[i]];
-        slot.card->advance_to(now);
+        catch_up(slot, port + i - slot.base);
         bytes[i] = slot.card->read8(port + i - slot.base);
       }
       value = static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
@@ -122,19 +121,18 @@ uint16_t Bus::in16(uint16_t port) {
 void Bus::out16(uint16_t port, uint16_t value) {
   {
     std::lock_guard<std::mutex> lk(lock_);
-    uint64_t now = clock_now_ns();
     uint8_t s0 = owner_[port];
     uint8_t s1 = port + 1u < kPortSpace ? owner_[port + 1u] : kNoCard;
     if (s0 != kNoCard && s0 == s1) {
       Slot &slot = slots_[s0];
-      slot.card->advance_to(now);
+      catch_up_word(slot, port - slot.base);
       slot.card->write16(port - slot.base, value);
     } else {
       const uint8_t owners[2] = {s0, s1};
       for (unsigned i = 0; i < 2; ++i) {
         if (owners[i] == kNoCard) continue;
         Slot &slot = slots_[owners[i]];
-        slot.card->advance_to(now);
+        catch_up(slot, port + i - slot.base);
         slot.card->write8(port + i - slot.base, static_cast<uint8_t>(value >> (8 * i)));
       }
     }

@@ -3,7 +3,8 @@
 // one lock. The io_* and iosim_* functions are thin wrappers over it.
 //
 // Every port access takes the lock once, brings the card it reaches up to
-// the simulator clock (advance_to), makes the bus cycle, records it in the
+// the simulator clock (advance_to, when the card says the access needs it),
+// makes the bus cycle, records it in the
 // journal (when on), lets go of the lock and then runs the interrupt
 // handlers of any request raised meanwhile, on the calling thread.
 #ifndef KIT_SIM_BUS_H
@@ -14,6 +15,7 @@
 #include <mutex>
 
 #include "card_model.h"
+#include "clock.h"
 #include "interrupt_controller.h"
 #include "iosim.h"
 #include "journal.h"
@@ -101,6 +103,13 @@ class Bus {
   void route_interrupt(int slot);
   void adopt_level(int level);
   void advance_all(uint64_t now_ns);
+  void catch_up(Slot &slot, unsigned offset) {
+    if (slot.card->access_needs_time(offset)) slot.card->advance_to(clock_now_ns());
+  }
+  void catch_up_word(Slot &slot, unsigned offset) {
+    if (slot.card->access_needs_time(offset) || slot.card->access_needs_time(offset + 1))
+      slot.card->advance_to(clock_now_ns());
+  }
   void start_ticker();
   void ticker_loop();
   void deliver_interrupts() {

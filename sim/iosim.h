@@ -43,7 +43,8 @@ extern "C" {
 /* Plug a model of the kind ("kestan", "orvel", ...) with its first port at base. */
 int  iosim_plug(const char *kind, unsigned short base);
 int  iosim_unplug(unsigned short base);
-/* Every card out, claims forgotten, clock back to real time, journal cleared. */
+/* Every card out, claims forgotten, clock back to real time, journal cleared,
+ * pending interrupt requests dropped (attached handlers stay attached). */
 void iosim_clear_rack(void);
 /* iosim_clear_rack, then the default rack (or KESTAN_SIM_RACK) again. */
 void iosim_reset(void);
@@ -141,9 +142,11 @@ int  iosim_journal_read(iosim_access *out, int max);
  * (running their due counts and interrupts in order) before it returns; in
  * real-time mode it makes the clock jump ahead.
  *
- * Every card with a timer is brought up to date before each access to it and
- * by a background ticker at least about every millisecond (started when such
- * a card is plugged or a handler attached).
+ * Every card with a timer is brought up to date before each access that
+ * depends on time (on the Kestan card: its timer ports, offsets 4 to 7) and
+ * by a background ticker about every millisecond (started when such a card
+ * is plugged or a handler attached); each update runs every due count and
+ * request in order, so none is lost however late it comes.
  *
  * Timer clocks: on the Kestan card all three 8254 counters count a 1 MHz
  * on-board oscillator (1,000,000 pulses per second), gates tied high.

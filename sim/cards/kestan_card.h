@@ -38,6 +38,8 @@ class KestanCard : public CardModel {
   const char *kind() const override { return "kestan"; }
   unsigned length() const override { return kPorts; }
   bool has_time_source() const override { return true; }
+  // The digital ports do not depend on time: only the timer's do.
+  bool access_needs_time(unsigned offset) const override { return offset >= kTimerFirst; }
 
   uint8_t read8(unsigned offset) override;
   void write8(unsigned offset, uint8_t value) override;

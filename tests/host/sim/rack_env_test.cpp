@@ -1,5 +1,5 @@
 // KESTAN_SIM_RACK, set for this program by ctest to
-// " kestan@300, kestan@3A0h,bogus,kestan@304,nosuchcard@200,kestan@0x208".
+// the value in rack_env.cmake.
 #include <gtest/gtest.h>
 
 #include "iosim.h"
