@@ -22,10 +22,9 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
-# The first Wine process of a session starts Wine's own background processes
-# (services, devices), which inherit its standard output and error. Start
-# them here with those closed, so that no caller waiting for a test's output
-# to end (ctest reads it through a pipe) waits for them instead.
+# Start Wine's background processes (services, explorer) now, with their
+# output nowhere: started by the first test they would inherit ctest's
+# output pipe and keep it open, and ctest would wait for them to time out.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
