@@ -22,10 +22,9 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
-# The first Wine process of a session starts Wine's own background services,
-# which keep the standard output they inherit open for the whole session. Start
-# them here, on /dev/null: otherwise ctest, reading a test's output to its end,
-# waits for them until that test times out.
+# Start Wine's background processes (services, explorer) now, with their
+# output nowhere: started by the first test they would inherit ctest's
+# output pipe and keep it open, and ctest would wait for them to time out.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
