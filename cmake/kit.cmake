@@ -24,6 +24,13 @@ if(KIT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(KIT_FUZZ)
+  # Every library gets coverage for libFuzzer and the sanitizers; only the
+  # fuzz targets link the fuzzer itself (-fsanitize=fuzzer).
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 # Add each folder of the list that has a CMakeLists.txt, and for a folder like
 # "cardlibs" each of its subfolders that has one.
@@ -78,7 +85,8 @@ function(kit_import_libraries target dllname import_def)
     DEPENDS ${import_def}
     COMMENT "Import libraries for ${dllname}"
     VERBATIM)
-  add_custom_target(${target}_implibs DEPENDS ${byord} ${byname})
+  # Built with everything: the kit (make dist) ships them even when no program links them.
+  add_custom_target(${target}_implibs ALL DEPENDS ${byord} ${byname})
   foreach(kind ord name)
     add_library(${target}_${kind} INTERFACE)
     add_dependencies(${target}_${kind} ${target}_implibs ${target})
@@ -155,6 +163,12 @@ function(kit_add_test)
   else()
     target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+    if("ioport_sim_name" IN_LIST A_LIBS)
+      # Drivers carry the hardware folder in their run path: the simulator's
+      # libioport.so must be found first, so the test's run path is fixed.
+      set_target_properties(${A_NAME} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+        INSTALL_RPATH "${KIT_SIM_DIR};${KIT_LIB_DIR}")
+    endif()
   endif()
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)

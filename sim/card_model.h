@@ -43,10 +43,28 @@ class CardModel {
   virtual bool release_inputs(int bank, uint32_t mask) = 0;
   virtual void set_loopback(bool on) = 0;
 
-  // Time: the bus calls this before every access to the card and from its
-  // background ticker, with the simulator clock in nanoseconds, so that
+  // Time: the bus calls this before every access to the card that needs it
+  // (access_needs_time) and from its background ticker, with the simulator clock in nanoseconds, so that
   // counting chips catch up (and raise their interrupts) in order.
   virtual void advance_to(uint64_t now_ns) { (void)now_ns; }
+
+  // A card that counts time (a timer chip) answers true: the bus then runs
+  // its background ticker, which brings the card up to date at least every
+  // millisecond even when no program touches it.
+  virtual bool has_time_source() const { return false; }
+  // Whether an access at offset needs the card brought up to the clock first
+  // (advance_to); by default every access to a card with a time source does.
+  // A card whose timer is reached through only some of its ports may say so,
+  // sparing the clock read (costly on some hosts) on the others; its time
+  // is then kept by the ticker and by the accesses that need it.
+  virtual bool access_needs_time(unsigned offset) const {
+    (void)offset;
+    return has_time_source();
+  }
+  // A card that can request interrupts answers true: the interrupt routing
+  // of the bus (sim/iosim.h, "interrupts") counts it among the claimed
+  // cards with an interrupt source.
+  virtual bool has_interrupt_source() const { return false; }
 
   // Interrupt request output. The bus connects it when the card is plugged;
   // a model calls raise_interrupt() on the rising edge of its request line.

@@ -8,7 +8,16 @@
  * claims a range (io_claim). The environment variable KESTAN_SIM_RACK, read
  * once by the simulator, replaces the default rack: a list of kind@base
  * entries such as "kestan@2A8,kestan@300,orvel@200" (hexadecimal bases), or
- * "empty" for a bus with no card. An unoccupied port reads FFH.
+ * "empty" for a bus with no card (bases may carry an H suffix or 0x prefix;
+ * blanks around entries are ignored; an entry that cannot be read, names a
+ * kind with no model or overlaps an earlier one is left out and said once on
+ * stderr). An unoccupied port reads FFH (a word FFFFH; a word access that
+ * straddles a card edge is two byte cycles).
+ *
+ * io_claim plugs a model of the claimed kind when the claimed range is
+ * empty; a claim over a card of another kind (or at another base) is
+ * refused with IO_CLAIM_OVERLAP; a claim of a kind with no model is recorded
+ * and plugs nothing. io_release forgets the claim and leaves the card in.
  *
  * Functions use the C calling convention and plain names.
  */
@@ -38,6 +47,10 @@ int  iosim_unplug(unsigned short base);
 void iosim_clear_rack(void);
 /* iosim_clear_rack, then the default rack (or KESTAN_SIM_RACK) again. */
 void iosim_reset(void);
+/* iosim_clear_rack, then the rack described by text in the format of
+ * KESTAN_SIM_RACK (NULL or blank: the default rack). Returns how many
+ * entries were left out (0: all plugged). */
+int  iosim_load_rack(const char *rack);
 /* Kind of the card whose range holds port, copied into kind (size bytes);
  * returns the card's base, or -1 when the port is unoccupied. */
 int  iosim_card_at(unsigned short port, char *kind, int size);
@@ -68,6 +81,33 @@ int iosim_read_outputs(unsigned short base, int bank, unsigned int *value);
 /* What the card's input lines see now. */
 int iosim_read_inputs(unsigned short base, int bank, unsigned int *value);
 
+/* --- interrupts --------------------------------------------------------- */
+/*
+ * The simulated PC has an interrupt controller with levels 0 to 15 and one
+ * handler per level (io_irq_attach; a second one gets IO_IRQ_BUSY). A card's
+ * interrupt request goes to one level:
+ *   - the level of the card's jumper, when set with iosim_set_card_irq;
+ *   - otherwise (jumper -1, "follows the driver", the default): the level of
+ *     the most recent successful io_irq_attach made while this card was the
+ *     only card with an interrupt source whose base is claimed (io_claim).
+ *     An attach made while two or more such cards are claimed changes no
+ *     card's level: give those cards jumpers. (The Kestan card is no such
+ *     source: its timer interrupt needs the jumper.)
+ * A request for a level with no handler is dropped. Requests are counted,
+ * not merged: every one runs the handler once. A handler runs as an
+ * interrupt would: for a request raised during a port access (or an iosim
+ * call), right after that access on the same thread, with the bus free for
+ * the handler's own port accesses; for a request raised by time, on the
+ * simulator's ticker thread (or in iosim_clock_advance_ns on the caller's
+ * thread). Levels are served lowest first, and a level's handler never runs
+ * twice at once (a request arriving meanwhile runs after it). Once
+ * io_irq_detach returns, the handler does not run any more.
+ */
+
+/* Set the card's interrupt jumper: level 0 to 15, or -1 to follow the
+ * driver (above). IOSIM_NO_CARD, IOSIM_INVALID. */
+int iosim_set_card_irq(unsigned short base, int level);
+
 /* --- journal of port accesses ------------------------------------------ */
 
 #define IOSIM_IN8   1
@@ -93,9 +133,24 @@ int  iosim_journal_read(iosim_access *out, int max);
 
 /* --- time -------------------------------------------------------------- */
 /*
- * Timer chips count from a clock that runs in real time (monotonic clock).
- * A test may stop real time and step the clock itself; the simulator is then
- * fully deterministic.
+ * Timer chips count from a clock that runs in real time (monotonic clock,
+ * nanoseconds since the simulator started). A test may stop real time and
+ * step the clock itself; the simulator is then fully deterministic. The
+ * clock never runs backwards: switching manual time off continues from the
+ * value reached. iosim_clock_advance_ns brings every card up to the new time
+ * (running their due counts and interrupts in order) before it returns; in
+ * real-time mode it makes the clock jump ahead.
+ *
+ * Every card with a timer is brought up to date before each access that
+ * depends on time (on the Kestan card: its timer ports, offsets 4 to 7) and
+ * by a background ticker about every millisecond (started when such a card
+ * is plugged or a handler attached); each update runs every due count and
+ * request in order, so none is lost however late it comes.
+ *
+ * Timer clocks: on the Kestan card all three 8254 counters count a 1 MHz
+ * on-board oscillator (1,000,000 pulses per second), gates tied high.
+ * Counter 2's OUT reaches an interrupt level only through the card's jumper
+ * (iosim_set_card_irq): each rising edge is one request.
  */
 void iosim_clock_manual(int on);
 void iosim_clock_advance_ns(unsigned long long ns);

@@ -127,7 +127,9 @@ bool may_access() {
   return g_access.load() == Access::Granted;
 }
 
-struct PortInstruction {};
+struct PortInstruction {
+  PortInstruction() {}  // nothing to mark: ioperm decided before the instruction
+};
 
 #endif
 

@@ -1,0 +1,71 @@
+#include "sampling_clock.h"
+
+#include "ioport.h"
+
+namespace wendal {
+
+namespace {
+
+// Control words: counter (bits 7-6), low then high byte (bits 5-4 = 3),
+// mode 2 rate generator (bits 3-1), binary.
+constexpr uint8_t kCounter1Mode2 = 0x74;
+constexpr uint8_t kCounter2Mode2 = 0xB4;
+
+unsigned short timer_port(const ppicard::Card &card, unsigned reg) {
+  return static_cast<unsigned short>(static_cast<unsigned>(card.base) + kTimerOffset + reg);
+}
+
+bool fits(int64_t n) { return n >= kMinCount && n <= kMaxCount; }
+
+void load_counter(const ppicard::Card &card, unsigned counter, uint8_t control, unsigned count) {
+  const unsigned written = count == kMaxCount ? 0 : count;
+  io_out8(timer_port(card, kTimerControl), control);
+  io_out8(timer_port(card, counter), static_cast<uint8_t>(written));
+  io_out8(timer_port(card, counter), static_cast<uint8_t>(written >> 8));
+}
+
+}  // namespace
+
+bool split_divisors(int d1, int d2, unsigned *a, unsigned *b) {
+  if (d1 < 1 || d2 < 1) return false;
+  if (fits(d1) && fits(d2)) {
+    *a = static_cast<unsigned>(d1);
+    *b = static_cast<unsigned>(d2);
+    return true;
+  }
+  const int64_t product = static_cast<int64_t>(d1) * d2;
+  const int64_t first = product / kMaxCount > kMinCount ? product / kMaxCount : kMinCount;
+  for (int64_t x = first; x <= kMaxCount && x * kMinCount <= product; ++x) {
+    if (product % x == 0 && fits(product / x)) {
+      *a = static_cast<unsigned>(x);
+      *b = static_cast<unsigned>(product / x);
+      return true;
+    }
+  }
+  return false;
+}
+
+void idle_clock(ppicard::Card &card) {
+  io_out8(timer_port(card, kTimerControl), kCounter2Mode2);
+  io_out8(timer_port(card, kTimerControl), kCounter1Mode2);
+}
+
+int clock_start(ppicard::Library &lib, int d1, int d2) {
+  ppicard::Card *c = ppicard::current_card(lib);
+  if (!c) return Card_Not_Initial;
+  unsigned a = 0, b = 0;
+  if (!split_divisors(d1, d2, &a, &b)) return Invalid_Clock_Divisor;
+  // Counter 2 first: it holds its count before counter 1 starts feeding it.
+  load_counter(*c, 2, kCounter2Mode2, b);
+  load_counter(*c, 1, kCounter1Mode2, a);
+  return No_Error;
+}
+
+int clock_stop(ppicard::Library &lib) {
+  ppicard::Card *c = ppicard::current_card(lib);
+  if (!c) return Card_Not_Initial;
+  idle_clock(*c);
+  return No_Error;
+}
+
+}  // namespace wendal

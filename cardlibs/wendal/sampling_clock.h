@@ -1,0 +1,29 @@
+// The Wendal card's sampling clock: its 8254 at base + 8, counter 1 counting
+// the 2,000,000 Hz clock and feeding counter 2, whose output requests the
+// card's interrupt once per divisor 1 x divisor 2 clock periods.
+#ifndef KIT_WENDAL_SAMPLING_CLOCK_H
+#define KIT_WENDAL_SAMPLING_CLOCK_H
+
+#include <cstdint>
+
+#include "ppi_card_lib.h"
+
+namespace wendal {
+
+constexpr unsigned kTimerOffset = 8;  // counter 0 at + 8, 1 at + 9, 2 at + 10, control at + 11
+constexpr unsigned kTimerControl = 3;
+constexpr int64_t kMaxCount = 65536;  // written as 0
+constexpr int64_t kMinCount = 2;      // mode 2 cannot divide by 1
+
+// Two counts a, b (kMinCount to kMaxCount) with a x b = d1 x d2: the given
+// pair when it fits, else the first split of the product that does.
+bool split_divisors(int d1, int d2, unsigned *a, unsigned *b);
+
+// Counters 1 and 2 in mode 2 with no count: they wait, their outputs high.
+void idle_clock(ppicard::Card &card);
+int clock_start(ppicard::Library &lib, int d1, int d2);
+int clock_stop(ppicard::Library &lib);
+
+}  // namespace wendal
+
+#endif

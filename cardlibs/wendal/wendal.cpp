@@ -1,0 +1,43 @@
+// wendal library: the Wendal card's rules over the shared port-card driver.
+#include "wendal.h"
+
+#include "ppi_card_lib.h"
+#include "sampling_clock.h"
+
+namespace {
+
+// Two 8255 chips and the 8254 in 12 ports, any even base from 200H whose
+// ports end by 3FFH. A new card starts with its sampling clock idle.
+const ppicard::CardRules kWendal = {"wendal", 2, 12, 0x200, 0x3F4, 2, 2, 15, wendal::idle_clock};
+ppicard::Library g_lib(&kWendal);
+
+}  // namespace
+
+extern "C" {
+
+int WENDAL_API W_Wendal_Initial(int card, int base, int irq_level) {
+  return ppicard::initial(g_lib, card, base, irq_level);
+}
+int WENDAL_API W_Wendal_Set_Card(int card) { return ppicard::set_card(g_lib, card); }
+int WENDAL_API W_Wendal_Get_Card(int *card) { return ppicard::get_card(g_lib, card); }
+int WENDAL_API W_Wendal_Clock_Start(int divisor1, int divisor2) {
+  return wendal::clock_start(g_lib, divisor1, divisor2);
+}
+int WENDAL_API W_Wendal_Clock_Stop(void) { return wendal::clock_stop(g_lib); }
+int WENDAL_API W_Wendal_DI_Port(int port_code, unsigned char *value) {
+  return ppicard::read_group(g_lib, port_code, value);
+}
+int WENDAL_API W_Wendal_DO_Port(int port_code, unsigned int value) {
+  return ppicard::write_group(g_lib, port_code, value);
+}
+int WENDAL_API W_Wendal_INT_Start(int count) { return ppicard::transfer_arm(g_lib, count); }
+int WENDAL_API W_Wendal_INT_Status(int *status, int *count) {
+  return ppicard::transfer_query(g_lib, status, count);
+}
+int WENDAL_API W_Wendal_INT_Stop(int *count) { return ppicard::transfer_stop(g_lib, count); }
+int WENDAL_API W_Wendal_INT_Buffer(int port_code, int direction, int *buffer, int count) {
+  return ppicard::transfer_buffer(g_lib, port_code, direction, reinterpret_cast<int32_t *>(buffer), count);
+}
+int WENDAL_API W_Wendal_INT_Setup(void) { return ppicard::transfer_setup(g_lib); }
+
+}  // extern "C"

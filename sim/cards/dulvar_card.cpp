@@ -1,0 +1,20 @@
+// Dulvar card: six 8255 channels; see port_cards.h.
+#include <memory>
+
+#include "cards/port_cards.h"
+#include "cards/ppi_card.h"
+
+namespace sim {
+
+namespace {
+
+// Bank 3 x channel + port; the cable joins channel 2k to 2k + 1 port for port.
+const int kDulvarCable[] = {3, 4, 5, 0, 1, 2, 9, 10, 11, 6, 7, 8, 15, 16, 17, 12, 13, 14};
+
+const PpiCardLayout kDulvarLayout = {"dulvar", kDulvarPorts, 6, kDulvarCable, 2, 3};
+
+}  // namespace
+
+std::unique_ptr<CardModel> make_dulvar_card() { return std::make_unique<PpiCard>(kDulvarLayout); }
+
+}  // namespace sim

@@ -1,0 +1,96 @@
+#include "cards/kestan_card.h"
+
+#include "chips/timebase.h"
+
+namespace sim {
+
+namespace {
+
+constexpr unsigned kDataPorts = 4;
+
+uint8_t byte_of(uint32_t word, unsigned n) { return static_cast<uint8_t>(word >> (8 * n)); }
+
+}  // namespace
+
+KestanCard::KestanCard() {
+  timer_.on_out_change([this](int counter, bool level) {
+    if (counter == kInterruptCounter && level) raise_interrupt();
+  });
+}
+
+uint32_t KestanCard::input_lines() const {
+  uint32_t cable = loopback_ ? outputs_ : 0xFFFFFFFFu;
+  return (cable & ~driven_mask_) | (driven_value_ & driven_mask_);
+}
+
+uint8_t KestanCard::read8(unsigned offset) {
+  if (offset < kDataPorts) return byte_of(input_lines(), offset);
+  if (offset < kPorts - 1) return timer_.read(offset - kTimerFirst);
+  return 0xFF;
+}
+
+void KestanCard::write8(unsigned offset, uint8_t value) {
+  if (offset < kDataPorts) {
+    unsigned shift = 8 * offset;
+    outputs_ = (outputs_ & ~(0xFFu << shift)) | (uint32_t(value) << shift);
+  } else if (offset < kPorts) {
+    timer_.write(offset - kTimerFirst, value);
+  }
+}
+
+uint16_t KestanCard::read16(unsigned offset) {
+  if (offset == 0 || offset == 2) return static_cast<uint16_t>(input_lines() >> (8 * offset));
+  return CardModel::read16(offset);
+}
+
+void KestanCard::write16(unsigned offset, uint16_t value) {
+  if (offset == 0 || offset == 2) {
+    unsigned shift = 8 * offset;
+    outputs_ = (outputs_ & ~(0xFFFFu << shift)) | (uint32_t(value) << shift);
+    return;
+  }
+  CardModel::write16(offset, value);
+}
+
+bool KestanCard::outputs(int bank, uint32_t *value) const {
+  if (bank != 0) return false;
+  *value = outputs_;
+  return true;
+}
+
+bool KestanCard::inputs(int bank, uint32_t *value) const {
+  if (bank != 0) return false;
+  *value = input_lines();
+  return true;
+}
+
+bool KestanCard::drive_inputs(int bank, uint32_t mask, uint32_t value) {
+  if (bank != 0) return false;
+  driven_mask_ |= mask;
+  driven_value_ = (driven_value_ & ~mask) | (value & mask);
+  return true;
+}
+
+bool KestanCard::release_inputs(int bank, uint32_t mask) {
+  if (bank != 0) return false;
+  driven_mask_ &= ~mask;
+  return true;
+}
+
+void KestanCard::advance_to(uint64_t now_ns) {
+  if (!clock_started_) {
+    clock_started_ = true;
+    clock_origin_ns_ = now_ns;
+    return;
+  }
+  if (now_ns < clock_origin_ns_) return;
+  uint64_t due = ticks_in(now_ns - clock_origin_ns_, kKestanTimerHz);
+  if (due > ticks_done_) {
+    timer_.advance(due - ticks_done_);
+    ticks_done_ = due;
+  }
+}
+
+std::unique_ptr<CardModel> make_kestan_card() { return std::make_unique<KestanCard>(); }
+
+}  // namespace sim

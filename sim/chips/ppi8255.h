@@ -1,0 +1,80 @@
+// Model of the 8255 programmable peripheral interface: three 8-line ports
+// and a control register, in mode 0.
+//
+// Register map (reg argument of read/write; the card decides where they sit):
+//   0  Port A data    1  Port B data    2  Port C data
+//   3  control: write-only (a read gives FFH, the data bus floats)
+//
+// Control word, bit 7 set (mode set):
+//   bit 4  Port A input (1) / output (0)
+//   bit 3  Port C upper half (lines 4-7) input / output
+//   bit 1  Port B input / output
+//   bit 0  Port C lower half (lines 0-3) input / output
+//   bits 6-5 (group A mode) and bit 2 (group B mode) select modes 1 and 2 on
+//   the chip; this model treats every mode as mode 0 with the direction bits
+//   above (no handshake lines, no strobes): the toolkit's cards run mode 0.
+// Every mode-set word clears all three output latches to 0, whatever the
+// directions, as the chip does.
+// Control word, bit 7 clear (bit set/reset): bits 3-1 select a Port C line,
+// bit 0 sets (1) or resets (0) its output latch; nothing else changes.
+//
+// Reads: an output line reads its latch; an input line reads the level at its
+// pin, which the card supplies (pin_levels, port access injected: the chip
+// knows nothing of the bus or of the wiring). Port C mixes both per half.
+// Reset (power-up) state: mode 0, every port input, every latch 0.
+#ifndef KIT_SIM_PPI8255_H
+#define KIT_SIM_PPI8255_H
+
+#include <cstdint>
+
+namespace sim {
+
+class Ppi8255 {
+ public:
+  static constexpr unsigned kPortA = 0;
+  static constexpr unsigned kPortB = 1;
+  static constexpr unsigned kPortC = 2;
+  static constexpr unsigned kControl = 3;
+  static constexpr unsigned kRegisters = 4;
+  static constexpr int kPorts = 3;
+
+  static constexpr uint8_t kModeSet = 0x80;
+  static constexpr uint8_t kAInput = 0x10;
+  static constexpr uint8_t kCUpperInput = 0x08;
+  static constexpr uint8_t kBInput = 0x02;
+  static constexpr uint8_t kCLowerInput = 0x01;
+  static constexpr uint8_t kAllInputs = kModeSet | kAInput | kCUpperInput | kBInput | kCLowerInput;
+
+  // Levels at the eight pins of port (0 A, 1 B, 2 C) as the world outside the
+  // chip holds them; used for the lines the chip does not drive.
+  using PinLevels = uint8_t (*)(void *context, int port);
+
+  Ppi8255() = default;
+  Ppi8255(PinLevels pins, void *context) : pins_(pins), context_(context) {}
+  void connect_pins(PinLevels pins, void *context) {
+    pins_ = pins;
+    context_ = context;
+  }
+
+  uint8_t read(unsigned reg) const;
+  void write(unsigned reg, uint8_t value);
+  void reset();
+
+  // The mode-set word in force (kAllInputs after reset).
+  uint8_t control() const { return control_; }
+  // Lines of port the chip drives (its output lines), and their latch.
+  uint8_t drive_mask(int port) const;
+  uint8_t latch(int port) const { return latch_[port]; }
+
+ private:
+  uint8_t pin_levels(int port) const;
+
+  PinLevels pins_ = nullptr;
+  void *context_ = nullptr;
+  uint8_t control_ = kAllInputs;
+  uint8_t latch_[kPorts] = {0, 0, 0};
+};
+
+}  // namespace sim
+
+#endif

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Makes the archives into a folder of the test's own and checks what they hold:
+# every .exe and .dll of the install folder, the same bytes, nothing else of
+# that kind; kestan.h and each driver's header, import libraries and .def
+# files; headers that compile alone; a kit that builds the examples as
+# programming.md says; ioport.dll the only program file that differs.
+#   check_dist.sh SOURCE_DIR WIN32_BUILD_DIR OUT_DIR CXX
+set -uo pipefail
+src=$1 build=$2 out=$3 cxx=$4
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+rm -rf "$out" && mkdir -p "$out"
+"$src/scripts/make-dist.sh" "$build" "$out" || { echo "FAIL: make-dist.sh"; exit 1; }
+
+# Drivers: kestan and every card-library folder with an export table.
+drivers=(kestan)
+for d in "$src"/cardlibs/*/; do
+  x=$(basename "$d")
+  [ -f "$d/$x.def" ] && drivers+=("$x")
+done
+echo "drivers: ${drivers[*]}"
+
+for kind in hardware simulator; do
+  zip="$out/kestan-toolkit-$kind.zip"
+  [ -f "$zip" ] || { fail "$kind: no $zip"; continue; }
+  tree="$out/unpacked/kestan-toolkit-$kind"
+  mkdir -p "$out/unpacked" && unzip -q -o "$zip" -d "$out/unpacked" || fail "$kind: unzip"
+
+  # Programs and DLLs: the same set and the same bytes as the install folder.
+  want=$(cd "$build/$kind" && ls *.exe *.dll | sort)
+  have=$(cd "$tree" && ls *.exe *.dll 2>/dev/null | sort)
+  [ "$want" = "$have" ] || fail "$kind: programs and DLLs differ: $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
+  for f in $want; do cmp -s "$build/$kind/$f" "$tree/$f" || fail "$kind: $f is not the built file"; done
+  echo "$want" | grep -qx ioport.dll || fail "$kind: no ioport.dll"
+  echo "$want" | grep -qx kestan.dll || fail "$kind: no kestan.dll"
+  find "$tree" -iname '*test*' | grep -q . && fail "$kind: a test program slipped in"
+
+  for f in README.txt programming.md include/kestan.h; do [ -s "$tree/$f" ] || fail "$kind: no $f"; done
+  grep -q "$kind install" "$tree/README.txt" || fail "$kind: README.txt does not say which install"
+  cmp -s "$src/lib/kestan/kestan.h" "$tree/include/kestan.h" || fail "$kind: kestan.h is not the source's"
+  for x in "${drivers[@]}"; do
+    for f in "include/$x.h" "lib/lib${x}_ord.a" "lib/lib${x}_name.a" "lib/${x}_ord.def" "lib/${x}_name.def"; do
+      [ -s "$tree/$f" ] || fail "$kind: no $f"
+    done
+    grep -q NONAME "$tree/lib/${x}_name.def" && fail "$kind: ${x}_name.def imports by ordinal"
+    grep -q NONAME "$tree/lib/${x}_ord.def" || fail "$kind: ${x}_ord.def has no NONAME entries"
+  done
+  for h in "$tree"/include/*.h; do
+    echo "#include \"$(basename "$h")\"" | "$cxx" -x c++ -fsyntax-only -I"$tree/include" - ||
+      fail "$kind: $(basename "$h") does not compile on its own"
+  done
+done
+
+# The hardware and simulator installs differ in ioport.dll alone.
+h="$out/unpacked/kestan-toolkit-hardware" s="$out/unpacked/kestan-toolkit-simulator"
+cmp -s "$h/ioport.dll" "$s/ioport.dll" && fail "ioport.dll is the same in both archives"
+for f in $(cd "$h" && ls *.exe *.dll); do
+  [ "$f" = ioport.dll ] || cmp -s "$h/$f" "$s/$f" || fail "$f differs between the archives"
+done
+
+# The kit is enough to build the examples, by name and by ordinal, as
+# programming.md shows.
+(cd "$s" && "$cxx" -static -Iinclude "$src/examples/walk_outputs.cpp" -Llib -lkestan_name -o "$out/walk.exe" &&
+            "$cxx" -static -Iinclude "$src/examples/counter_read.cpp" -Llib -lkestan_ord -o "$out/counter.exe") ||
+  fail "the examples do not build from the kit"
+
+[ $failures -eq 0 ] && echo "dist: all checks passed"
+exit $failures
