@@ -11,6 +11,7 @@
 /* Panel programs. */
 #define IDM_EXIT              110  /* "E&xit" on the panel menus */
 #define IDC_BASE_ADDRESS      200  /* the base-address selector */
+#define IDC_MODE              400  /* dulvar_panel's 96/144-bit mode selector */
 
 /* Interrupt samples. */
 #define IDM_INT_TRIGGER       300  /* "Interrupt Trigger" */

@@ -126,11 +126,16 @@ void kit_text_colours(HDC dc, COLORREF text, COLORREF background) {
   SetBkColor(dc, background);
 }
 
-void kit_draw_base_address_box(HDC dc, const KitBrushes *brushes, const BaseAddressBox *box) {
+void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const RECT *box, POINT label_at,
+                           const char *label) {
   SelectObject(dc, brushes->yellow);
-  Rectangle(dc, box->box.left, box->box.top, box->box.right, box->box.bottom);
+  Rectangle(dc, box->left, box->top, box->right, box->bottom);
   SetBkColor(dc, KIT_YELLOW);
-  kit_text(dc, box->label_at.x, box->label_at.y, kBaseAddressLabel);
+  kit_text(dc, label_at.x, label_at.y, label);
+}
+
+void kit_draw_base_address_box(HDC dc, const KitBrushes *brushes, const BaseAddressBox *box) {
+  kit_draw_labelled_box(dc, brushes, &box->box, box->label_at, kBaseAddressLabel);
 }
 
 void kit_paint(HWND window, void (*paint)(HDC dc)) {
@@ -180,10 +185,15 @@ void kit_click_point(LPARAM lparam, int *px, int *py) {
   *py = static_cast<int>((static_cast<uint32_t>(lparam) >> 16) & 0xFFFF);
 }
 
+int kit_hit_area(const RECT *area, int px, int py) {
+  return area->left < px && px < area->right && area->top < py && py < area->bottom;
+}
+
 int kit_hit_lamp(const LampPoint *lamps, int count, int px, int py) {
   for (int i = 0; i < count; ++i) {
     const LampPoint &p = lamps[i];
-    if (p.x < px && px < p.x + KIT_LAMP_SIZE && p.y < py && py < p.y + KIT_LAMP_SIZE) return i;
+    RECT lamp = {p.x, p.y, p.x + KIT_LAMP_SIZE, p.y + KIT_LAMP_SIZE};
+    if (kit_hit_area(&lamp, px, py)) return i;
   }
   return -1;
 }

@@ -129,6 +129,9 @@ void kit_text(HDC dc, int x, int y, const char *text);
 void kit_text_colours(HDC dc, COLORREF text, COLORREF background);
 // Yellow box, then "Base Address:" on yellow in the current text colour.
 void kit_draw_base_address_box(HDC dc, const KitBrushes *brushes, const BaseAddressBox *box);
+// The same for any yellow box and label (dulvar_panel's "Mode:").
+void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const RECT *box, POINT label_at,
+                           const char *label);
 // BeginPaint, paint(dc), EndPaint: the WM_PAINT handler of every panel.
 void kit_paint(HWND window, void (*paint)(HDC dc));
 
@@ -162,6 +165,9 @@ void kit_draw_lamp_blocks(HDC dc, const KitBrushes *brushes, const LampBlockPane
 // --- clicks -----------------------------------------------------------------
 // px and py: the unsigned low and high 16 bits of lParam.
 void kit_click_point(LPARAM lparam, int *px, int *py);
+// 1 when left < px < right and top < py < bottom (all four strict), else 0:
+// the hit test of lamps and of the port panels' direction boxes.
+int kit_hit_area(const RECT *area, int px, int py);
 // First lamp i in increasing order with x < px < x + 17 and y < py < y + 17,
 // or -1.
 int kit_hit_lamp(const LampPoint *lamps, int count, int px, int py);
