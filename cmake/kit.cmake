@@ -32,6 +32,17 @@ if(KIT_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Add every subfolder of dir that has a CMakeLists.txt, sorted by name. A
+# folder added later makes the next build configure again.
+macro(kit_add_subfolders dir)
+  file(GLOB _kit_lists CONFIGURE_DEPENDS ${dir}/*/CMakeLists.txt)
+  list(SORT _kit_lists)
+  foreach(_kit_list ${_kit_lists})
+    get_filename_component(_kit_sub ${_kit_list} DIRECTORY)
+    add_subdirectory(${_kit_sub})
+  endforeach()
+endmacro()
+
 # Add each folder of the list that has a CMakeLists.txt, and for a folder like
 # "cardlibs" each of its subfolders that has one.
 function(kit_add_existing_subdirectories)
@@ -39,13 +50,7 @@ function(kit_add_existing_subdirectories)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
       add_subdirectory(${dir})
     elseif(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
-      file(GLOB subs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*)
-      list(SORT subs)
-      foreach(sub ${subs})
-        if(EXISTS ${sub}/CMakeLists.txt)
-          add_subdirectory(${sub})
-        endif()
-      endforeach()
+      kit_add_subfolders(${CMAKE_CURRENT_SOURCE_DIR}/${dir})
     endif()
   endforeach()
 endfunction()

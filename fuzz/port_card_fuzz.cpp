@@ -149,12 +149,17 @@ bool settle(const PortCardApi &api, const char *what, int code, bool kept) {
 // nothing at all in an output buffer, ever changes. (The fuzzer's own loops
 // need no coverage: it would only slow every input down.)
 __attribute__((no_sanitize("coverage"))) void check_buffers(const PortCardApi &api, const Mirror &m) {
+  static int32_t canaries[kBufferValues + kGuardValues];
+  if (canaries[0] != kBufferCanary)
+    for (int32_t &v : canaries) v = kBufferCanary;
   for (int card = 0; card < kCards; ++card) {
     if (!m.handed_out[card]) continue;
-    for (int i = m.in_length[card]; i < kBufferValues + kGuardValues; ++i)
-      if (m.in[card][i] != kBufferCanary)
-        fail(api.name, "transfer wrote value %d of card %d's input buffer, registered %d", i, card,
-             m.in_length[card]);
+    int from = m.in_length[card];
+    size_t bytes = sizeof(int32_t) * (kBufferValues + kGuardValues - from);
+    if (std::memcmp(&m.in[card][from], canaries, bytes) != 0)
+      for (int i = from; i < kBufferValues + kGuardValues; ++i)
+        if (m.in[card][i] != kBufferCanary)
+          fail(api.name, "transfer wrote value %d of card %d's input buffer, registered %d", i, card, from);
     if (std::memcmp(m.out[card], m.out_copy[card], sizeof m.out[card]) != 0)
       fail(api.name, "the output buffer of card %d changed", card);
   }

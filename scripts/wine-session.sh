@@ -22,11 +22,10 @@ fi
 
 wineserver -k 2>/dev/null || true
 wineserver -p
-# Start the prefix's services now, detached from our output: a service that
-# the first program starts inherits that program's stdout and keeps the pipe
-# open for as long as the server lives, so whoever reads the program's output
-# (ctest's test discovery, a $(...) in a script) would wait for ever.
-wine wineboot </dev/null >/dev/null 2>&1 || true
+# Start Wine's background processes (services, explorer) now, with their
+# output nowhere: started by the first test they would inherit ctest's
+# output pipe and keep it open, and ctest would wait for them to time out.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 wineserver -k 2>/dev/null || true

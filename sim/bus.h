@@ -19,15 +19,7 @@
 #include "interrupt_controller.h"
 #include "iosim.h"
 #include "journal.h"
-// GCC cannot see that PortClaims terminates the kind it copies with strncpy.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wstringop-truncation"
-#endif
 #include "port_claims.h"
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace sim {
 

@@ -67,7 +67,10 @@ class CardModel {
   virtual bool has_interrupt_source() const { return false; }
 
   // Interrupt request output. The bus connects it when the card is plugged;
-  // a model calls raise_interrupt() on the rising edge of its request line.
+  // a model calls raise_interrupt() on the rising edge of its request line,
+  // from within the bus's calls of the card (a port cycle, advance_to or a
+  // line control), never from a thread of its own: the bus then holds its
+  // lock and runs the handler once it has let go of it.
   void connect_interrupt(std::function<void()> sink) { interrupt_sink_ = std::move(sink); }
 
  protected:

@@ -43,7 +43,8 @@ extern "C" {
 /* Plug a model of the kind ("kestan", "orvel", ...) with its first port at base. */
 int  iosim_plug(const char *kind, unsigned short base);
 int  iosim_unplug(unsigned short base);
-/* Every card out, claims forgotten, clock back to real time, journal cleared. */
+/* Every card out, claims forgotten, clock back to real time, journal cleared,
+ * pending interrupt requests dropped (attached handlers stay attached). */
 void iosim_clear_rack(void);
 /* iosim_clear_rack, then the default rack (or KESTAN_SIM_RACK) again. */
 void iosim_reset(void);

@@ -40,8 +40,10 @@ class PortClaims {
     Claim &c = claims_[same];
     c.base = base;
     c.length = length;
-    std::strncpy(c.card, kind, sizeof c.card - 1);
-    c.card[sizeof c.card - 1] = '\0';
+    size_t n = std::strlen(kind);
+    if (n > sizeof c.card - 1) n = sizeof c.card - 1;
+    std::memcpy(c.card, kind, n);
+    c.card[n] = '\0';
     return 0;
   }
 

@@ -356,8 +356,12 @@ void Pit8254::advance(uint64_t ticks) {
   }
 }
 
+// A chain that would lead back to from (a loop of counters clocking each
+// other) is refused.
 void Pit8254::chain(int from, int to) {
-  if (from < 0 || from >= kCounters || to >= kCounters || to == from) return;
+  if (from < 0 || from >= kCounters || to < -1 || to >= kCounters) return;
+  for (int c = to; c >= 0; c = counters_[c].chained_to)
+    if (c == from) return;
   counters_[from].chained_to = to;
 }
 

@@ -56,7 +56,8 @@ class Pit8254 {
   void advance(uint64_t ticks);
   // CLK pulses of one counter.
   void clock(int counter, uint64_t pulses);
-  // Feed counter from's OUT into counter to's CLK (to = -1 undoes it).
+  // Feed counter from's OUT into counter to's CLK (to = -1 undoes it); a
+  // chain that would close a loop is ignored.
   void chain(int from, int to);
   void set_gate(int counter, bool level);
   bool out(int counter) const;

@@ -409,4 +409,20 @@ TEST(Pit8254Steps, CascadeCountsEveryFallingEdgeOfTheFirstCounter) {
   EXPECT_EQ(rig.latched(2), jumps.latched(2));
 }
 
+TEST(Pit8254Steps, ChainsCanBeUndoneAndNeverCloseALoop) {
+  Rig rig;
+  rig.pit.chain(0, 1);
+  rig.pit.chain(1, 0);  // would loop: ignored
+  rig.pit.chain(2, 2);  // likewise
+  rig.start(0, 2, 2);
+  rig.start(1, 0, 100);
+  rig.start(2, 0, 100);
+  rig.pit.advance(11);  // counter 0: load, then a falling edge every 2 pulses
+  EXPECT_EQ(100u - 4, rig.latched(1));  // 5 edges: 1 load, 4 counts
+  EXPECT_EQ(100u - 10, rig.latched(2));
+  rig.pit.chain(0, -1);
+  rig.pit.advance(10);
+  EXPECT_EQ(100u - 14, rig.latched(1));  // now clocked by the oscillator
+}
+
 }  // namespace

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Helpers for working a real program from outside, as a person would: start
+# it under Wine from the simulator folder, find its window on the display,
+# press keys and click, take screenshots, look at pixels. Sourced by the
+# user's-view scenarios; they run inside scripts/wine-session.sh on a
+# virtual display (ctest of the win32 preset does that).
+#
+# Wine draws each top-level window whole into one X window (the prefix sets
+# Managed=N): caption, menu bar and client area (UV_CLIENT_X, UV_CLIENT_Y).
+
+UV_FAILURES=0
+UV_TIMEOUT=${UV_TIMEOUT:-15}
+UV_TMP=$(mktemp -d)
+trap 'uv_cleanup' EXIT
+
+uv_fail() { echo "FAIL: ${UV_PROGRAM:-}: $*"; UV_FAILURES=$((UV_FAILURES + 1)); }
+uv_note() { echo "  $*"; }
+
+uv_cleanup() {
+  if [ -n "${UV_PID:-}" ] && kill -0 "$UV_PID" 2>/dev/null; then kill "$UV_PID" 2>/dev/null; fi
+  rm -rf "$UV_TMP"
+}
+
+# uv_start FOLDER PROGRAM: starts FOLDER/PROGRAM.exe; its output goes to files
+# (a pipe would be held open by Wine's services).
+uv_start() {
+  (cd "$1" && exec env -u WINEPATH wine "$2.exe" </dev/null >"$UV_TMP/$2.out" 2>&1) &
+  UV_PID=$!
+  UV_PROGRAM=$2
+}
+
+# uv_window TITLE: prints the X window of the visible top-level window with
+# exactly that title, waiting for it.
+uv_window() {
+  local w
+  w=$(timeout "$UV_TIMEOUT" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+  # A window is shown a moment before its program reads the keyboard.
+  [ -n "$w" ] && sleep 0.5
+  echo "$w"
+}
+
+# uv_gone TITLE: waits until no visible window has that title; false on time-out.
+uv_gone() {
+  local i
+  for i in $(seq 1 $((UV_TIMEOUT * 10))); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# uv_keys WINDOW KEY...: keystrokes to the window (xdotool key names).
+# Real key events (XTEST) to the window given the X input focus: Wine's
+# menu loop does not take every synthetic event sent to a window.
+uv_keys() {
+  local w=$1; shift
+  xdotool windowfocus --sync "$w" 2>/dev/null || true
+  xdotool key --delay 40 "$@"
+}
+
+# uv_type WINDOW TEXT: types the text into the focused control.
+uv_type() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  [ -n "$2" ] && xdotool type --delay 20 -- "$2"
+  return 0
+}
+
+# uv_menu WINDOW N: the menu bar's N-th command (0 first), from the keyboard:
+# F10 selects the first item (the menu loop needs a moment to start), Right
+# moves on, Return runs it.
+uv_menu() {
+  local w=$1 n=$2 keys=() i
+  for ((i = 0; i < n; i++)); do keys+=(Right); done
+  uv_keys "$w" F10
+  sleep 0.2
+  uv_keys "$w" "${keys[@]}" Return
+}
+
+# uv_click WINDOW X Y: a left click at window-relative pixel X, Y.
+uv_click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# uv_shot WINDOW FILE: a screenshot of the window as the screen shows it.
+uv_shot() {
+  sleep 0.2
+  import -window root -crop "$(uv_geometry "$1")" +repage "$2" 2>/dev/null
+}
+
+# uv_geometry WINDOW: WIDTHxHEIGHT+X+Y of the window on the screen.
+uv_geometry() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  echo "${WIDTH}x${HEIGHT}+${X}+${Y}"
+}
+
+# uv_pixel FILE X Y: the colour at a pixel as "r,g,b" (0-255).
+uv_pixel() {
+  /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info: 2>/dev/null
+}
+
+# uv_dark_pixels FILE X Y W H: how many pixels of the rectangle are dark
+# (text drawn in black).
+uv_dark_pixels() {
+  /usr/bin/convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -colorspace Gray -threshold 50% \
+    -negate -format "%[fx:int(mean*w*h+0.5)]" info: 2>/dev/null
+}
+
+# Where the client area of a main window with a one-line menu bar starts in
+# its X window (Wine's frame, caption and menu bar above it).
+UV_CLIENT_X=4
+UV_CLIENT_Y=42
+
+# uv_wait_exit SECONDS: waits for the program to end; prints its exit code,
+# or "hang" after the time.
+uv_wait_exit() {
+  local i
+  for i in $(seq 1 $(($1 * 10))); do
+    if ! kill -0 "$UV_PID" 2>/dev/null; then
+      wait "$UV_PID"; echo $?; return
+    fi
+    sleep 0.1
+  done
+  echo hang
+}
+
+uv_done() {
+  [ "$UV_FAILURES" -eq 0 ] && echo "$UV_PROGRAM: all checks passed"
+  exit "$UV_FAILURES"
+}
+
+# Dialog templates use dialog units; the Setup dialogs' font ("System",
+# 10 points) makes one unit 2 pixels across and 15/8 pixels down. The
+# dialog's client area starts UV_DLG_X, UV_DLG_Y pixels into its X window.
+UV_DLG_X=${UV_DLG_X:-4}
+UV_DLG_Y=${UV_DLG_Y:-23}
+
+# uv_dialog_click DIALOG X Y W H: a click at the centre of a control given in
+# dialog units, as in the template.
+uv_dialog_click() {
+  uv_click "$1" $((UV_DLG_X + 2 * $2 + $4)) $((UV_DLG_Y + (15 * (2 * $3 + $5)) / 16))
+}
+
+# uv_dialog_edit DIALOG X Y W H TEXT: click into an edit field, clear it and
+# type the text.
+uv_dialog_edit() {
+  uv_dialog_click "$1" "$2" "$3" "$4" "$5"
+  uv_keys "$1" End shift+Home BackSpace
+  uv_type "$1" "$6"
+}
