@@ -7,12 +7,11 @@
 #endif
 
 namespace kestan {
-namespace {
 
-// Static storage, zero at the first load: base 0, shadow 0, current card 0.
-// The load-time reset then marks every slot free.
 CardSlot g_slots[kCardCount];
 int32_t g_current_card;
+
+namespace {
 
 bool valid_card_number(int card) { return card >= 0 && card < kCardCount; }
 
@@ -29,12 +28,6 @@ bool base_held_by_other_card(int card, int base) {
 }
 
 }  // namespace
-
-CardSlot *current_card() {
-  CardSlot *card = &g_slots[g_current_card];
-  return card->state == kSlotInitialised ? card : nullptr;
-}
-
 }  // namespace kestan
 
 using namespace kestan;

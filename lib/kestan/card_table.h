@@ -28,9 +28,19 @@ struct CardSlot {
   uint8_t shadow[kPortCount];     // byte p: last value written to output port p
 };
 
+// The table itself, in static storage (card_table.cpp): zero at the first
+// load, so base 0, shadow 0 and current card 0; the load-time reset then
+// marks every slot free.
+extern CardSlot g_slots[kCardCount];
+extern int32_t g_current_card;
+
 // The current card's slot, or nullptr while that slot is free. The common
-// first check of every input/output and counter entry point.
-CardSlot *current_card();
+// first check of every input/output and counter entry point, inline because
+// it is on the way of every port access.
+inline CardSlot *current_card() {
+  CardSlot *card = &g_slots[g_current_card];
+  return card->state == kSlotInitialised ? card : nullptr;
+}
 
 // Port of the current card at the offset (0 to 7).
 inline unsigned short card_port(const CardSlot *card, int offset) {
