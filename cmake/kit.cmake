@@ -154,8 +154,9 @@ endfunction()
 # Win32: a console program in build/win32/tests run under Wine by ctest, with
 # the crash-reporting main of tests/wine/common.
 #   kit_add_test(NAME t SOURCES ... LIBS ... [PER_TEST])
-# PER_TEST makes one ctest entry per GoogleTest case (a crash then ends one
-# entry, not the whole suite).
+# PER_TEST makes one ctest entry per GoogleTest case, named <t>.<Suite>.<Case>
+# (a crash then ends one entry, not the whole suite; each case gets a fresh
+# process, which programs with static state need).
 function(kit_add_test)
   cmake_parse_arguments(A "PER_TEST" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   kit_need_gtest()
@@ -180,6 +181,7 @@ function(kit_add_test)
   include(GoogleTest)
   if(A_PER_TEST)
     gtest_discover_tests(${A_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+      TEST_PREFIX "${A_NAME}."
       PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}")
   else()
     add_test(NAME ${A_NAME} COMMAND ${A_NAME})

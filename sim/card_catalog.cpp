@@ -1,6 +1,7 @@
 #include "card_catalog.h"
 
 #include "cards/kestan_card.h"
+#include "cards/lamp_cards.h"
 #include "cards/port_cards.h"
 // Card models of the other kinds: include the model's header here.
 
@@ -13,6 +14,9 @@ const CardKind kCardKinds[] = {
     {"fenmar", make_fenmar_card},
     {"wendal", make_wendal_card},
     {"dulvar", make_dulvar_card},
+    {"orvel", make_orvel_card},
+    {"sarrow", make_sarrow_card},
+    {"pellin", make_pellin_card},
     // One line per further card model, e.g. {"orvel", make_orvel_card},
 };
 

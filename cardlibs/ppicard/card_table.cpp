@@ -31,6 +31,20 @@ void free_slot(Card &c) {
   c.initialised = false;
 }
 
+bool claim(unsigned base, const CardRules &r) {
+  return io_claim(static_cast<unsigned short>(base), static_cast<unsigned short>(r.ports), r.kind) == IO_CLAIM_OK;
+}
+
+// The card's ports move to base: its old claim goes first, so that a card
+// moved by less than its length is not refused for overlapping itself; if
+// the new range is refused, the old claim is taken back.
+bool move_claim(Card &c, int base, const CardRules &r) {
+  if (c.claimed) io_release(static_cast<unsigned short>(c.base));
+  if (claim(static_cast<unsigned>(base), r)) return true;
+  if (c.claimed) c.claimed = claim(static_cast<unsigned>(c.base), r);
+  return false;
+}
+
 }  // namespace
 
 int initial(Library &lib, int card, int base, int irq) {
@@ -44,12 +58,9 @@ int initial(Library &lib, int card, int base, int irq) {
   if (irq < r.irq_min || irq > r.irq_max) return Invalid_IRQ_Level;
   if (overlaps_other_card(lib, card, base)) return Base_Address_In_Use;
   const bool same_card = c.initialised && c.claimed && c.base == base;
-  if (!same_card &&
-      io_claim(static_cast<unsigned short>(base), static_cast<unsigned short>(r.ports), r.kind) != IO_CLAIM_OK)
-    return Base_Address_In_Use;
+  if (!same_card && !move_claim(c, base, r)) return Base_Address_In_Use;
   transfer_end(c);
   if (!same_card) {
-    if (c.claimed) io_release(static_cast<unsigned short>(c.base));
     c.base = base;
     c.claimed = true;
     reset_channels(c, r.channels);

@@ -46,6 +46,20 @@ TEST_F(Wendal, InitialSetsBothChannelsToInputsAndIdlesTheClock) {
   EXPECT_EQ(No_Error, W_Wendal_Initial(2, 0x30C, 3));
 }
 
+TEST_F(Wendal, MovingOntoTheCardLeftInTheSimulatorIsRefusedAndKeepsTheOldBase) {
+  init();
+  // The simulated card stays plugged at 300H; 302H overlaps it.
+  EXPECT_EQ(Base_Address_In_Use, W_Wendal_Initial(0, 0x302, 5));
+  EXPECT_NO_PORTS();
+  EXPECT_EQ(No_Error, W_Wendal_DO_Port(0, 0x01));
+  const iosim_access still_at_300[] = {{OUT8, 0x303, 0x8B}, {OUT8, 0x300, 0x01}};
+  EXPECT_PORTS(still_at_300);
+  EXPECT_EQ(No_Error, W_Wendal_Initial(0, 0x320, 5));
+  char kind[16] = "";
+  EXPECT_EQ(0x320, iosim_card_at(0x320, kind, sizeof kind));
+  EXPECT_EQ(No_Error, W_Wendal_Initial(1, 0x300, 5)) << "the old claim was given up";
+}
+
 TEST_F(Wendal, PortCodesOfBothChannelsAndTheCableBetweenThem) {
   init();
   EXPECT_EQ(No_Error, W_Wendal_DO_Port(256, 0x42));

@@ -1,0 +1,69 @@
+#include "cards/lamp_cards.h"
+
+namespace sim {
+
+namespace {
+
+const DigitalCardLayout kOrvel = {"orvel", 16, 32, 0, 4};
+const DigitalCardLayout kSarrow = {"sarrow", 8, 16, 0, 0};
+const DigitalCardLayout kPellin = {"pellin", 2, 8, 0, 1};
+
+}  // namespace
+
+uint32_t DigitalCard::line_mask() const {
+  return layout_->lines == 32 ? 0xFFFFFFFFu : (1u << layout_->lines) - 1;
+}
+
+uint32_t DigitalCard::input_lines() const {
+  uint32_t cable = loopback_ ? outputs_ : 0xFFFFFFFFu;
+  return ((cable & ~driven_mask_) | (driven_value_ & driven_mask_)) & line_mask();
+}
+
+int DigitalCard::byte_at(unsigned offset, unsigned first) const {
+  if (offset < first || offset >= first + layout_->lines / 8) return -1;
+  return static_cast<int>(offset - first);
+}
+
+uint8_t DigitalCard::read8(unsigned offset) {
+  int n = byte_at(offset, layout_->input_offset);
+  return n < 0 ? 0xFF : static_cast<uint8_t>(input_lines() >> (8 * n));
+}
+
+void DigitalCard::write8(unsigned offset, uint8_t value) {
+  int n = byte_at(offset, layout_->output_offset);
+  if (n < 0) return;
+  unsigned shift = 8 * static_cast<unsigned>(n);
+  outputs_ = (outputs_ & ~(0xFFu << shift)) | (uint32_t(value) << shift);
+}
+
+bool DigitalCard::outputs(int bank, uint32_t *value) const {
+  if (bank != 0) return false;
+  *value = outputs_;
+  return true;
+}
+
+bool DigitalCard::inputs(int bank, uint32_t *value) const {
+  if (bank != 0) return false;
+  *value = input_lines();
+  return true;
+}
+
+bool DigitalCard::drive_inputs(int bank, uint32_t mask, uint32_t value) {
+  if (bank != 0) return false;
+  mask &= line_mask();
+  driven_mask_ |= mask;
+  driven_value_ = (driven_value_ & ~mask) | (value & mask);
+  return true;
+}
+
+bool DigitalCard::release_inputs(int bank, uint32_t mask) {
+  if (bank != 0) return false;
+  driven_mask_ &= ~mask;
+  return true;
+}
+
+std::unique_ptr<CardModel> make_orvel_card() { return std::make_unique<DigitalCard>(&kOrvel); }
+std::unique_ptr<CardModel> make_sarrow_card() { return std::make_unique<DigitalCard>(&kSarrow); }
+std::unique_ptr<CardModel> make_pellin_card() { return std::make_unique<DigitalCard>(&kPellin); }
+
+}  // namespace sim

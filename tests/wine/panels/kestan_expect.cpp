@@ -1,0 +1,3 @@
+#include "panel32_expect.h"
+
+const PanelExpect expect = expect_panel32("Kestan", 8);
