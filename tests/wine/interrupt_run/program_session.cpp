@@ -95,9 +95,12 @@ double run_command(ProgramSession *session, int command) {
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  PostMessageA(session->window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  // Sent, not posted: a sent message returns when the command's handler has
+  // run, while a WM_NULL sent after a posted command would be answered first
+  // (the program's thread serves sent messages before posted ones).
   DWORD_PTR result;
-  SendMessageTimeoutA(session->window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+  SendMessageTimeoutA(session->window, WM_COMMAND, static_cast<WPARAM>(command), 0, SMTO_NORMAL, 60000,
+                      &result);
   QueryPerformanceCounter(&end);
   return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
