@@ -29,20 +29,20 @@ void format_address(char *text, size_t size, int address) {
 
 // --- selector -------------------------------------------------------------
 
-HWND kit_create_selector(HWND parent, const SelectorSpec *spec) {
-  HWND selector = CreateWindowExA(0, "ComboBox", nullptr, KIT_SELECTOR_STYLE, spec->x, spec->y,
+HWND kit_create_selector(HWND parent, const SelectorLayout *layout) {
+  HWND selector = CreateWindowExA(0, "ComboBox", nullptr, KIT_SELECTOR_STYLE, layout->x, layout->y,
                                   KIT_SELECTOR_WIDTH, KIT_SELECTOR_HEIGHT, parent,
                                   reinterpret_cast<HMENU>(IDC_BASE_ADDRESS), frame_instance,
                                   nullptr);
-  kit_fill_selector(selector, spec);
+  kit_fill_selector(selector, layout);
   return selector;
 }
 
-void kit_fill_selector(HWND selector, const SelectorSpec *spec) {
+void kit_fill_selector(HWND selector, const SelectorLayout *layout) {
   add_entry(selector, kNoneEntry);
-  if (spec->has_demo) add_entry(selector, kDemoEntry);
+  if (layout->has_demo) add_entry(selector, kDemoEntry);
   for (int address = KIT_FIRST_ADDRESS; address <= KIT_LAST_ADDRESS;
-       address += spec->address_step) {
+       address += layout->address_step) {
     char text[kEntryChars];
     format_address(text, sizeof text, address);
     add_entry(selector, text);

@@ -71,7 +71,7 @@ struct KitBrushes {
 enum KitBrush { KIT_BRUSH_GREEN, KIT_BRUSH_DARK_GREEN, KIT_BRUSH_RED, KIT_BRUSH_YELLOW };
 
 // The base-address selector and its yellow box.
-struct SelectorSpec {
+struct SelectorLayout {
   int x, y;          // top-left corner of the control
   int has_demo;      // a "Demo" entry follows "(None)"
   int address_step;  // entries from 200H in this step while at most 3FFH
@@ -84,7 +84,7 @@ struct BaseAddressBox {
 
 // A panel program's constant kit table.
 struct PanelKit {
-  SelectorSpec selector;
+  SelectorLayout selector;
   BaseAddressBox box;
   UINT_PTR timer_id;
   void (*initialise)(int32_t address);  // the card library's initialise of card 0
@@ -99,10 +99,10 @@ struct PanelState {
 
 // --- selector -------------------------------------------------------------
 // Creates the "ComboBox" child, id 200, 64 x 100, and fills it.
-HWND kit_create_selector(HWND parent, const SelectorSpec *spec);
+HWND kit_create_selector(HWND parent, const SelectorLayout *layout);
 // "(None)", "Demo" if wanted, the address entries ("%xH" in upper case), then
 // entry 0 selected.
-void kit_fill_selector(HWND selector, const SelectorSpec *spec);
+void kit_fill_selector(HWND selector, const SelectorLayout *layout);
 // The address of an entry: its first three characters as hexadecimal digits.
 int32_t kit_parse_address(const char *text);
 // What the list closed on: KIT_SELECT_NONE, KIT_SELECT_DEMO, or the parsed

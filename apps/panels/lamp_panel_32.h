@@ -22,8 +22,8 @@ inline constexpr auto kOutputLamps = kit_lamp_table<kChannels>(320, 20, 16, 154,
 
 inline constexpr UINT_PTR kTimerId = 1;
 
-inline constexpr SelectorSpec selector(int address_step) {
-  return SelectorSpec{192, kOutputLamps[31].y + 74, 1, address_step};
+inline constexpr SelectorLayout selector(int address_step) {
+  return SelectorLayout{192, kOutputLamps[31].y + 74, 1, address_step};
 }
 
 inline constexpr BaseAddressBox kBox = {

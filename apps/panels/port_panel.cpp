@@ -13,7 +13,7 @@ static_assert(sizeof kByteCaption - 1 == 36 && sizeof kHalfCaption - 1 == 16,
               "bit captions: 36 and 16 characters");
 
 // One port group of a channel, the same on every channel and card.
-struct GroupSpec {
+struct GroupLayout {
   const char *label;
   int number;            // in the port code: channel x 256 + number
   int lines;             // 8, or 4 for a Port C half
@@ -29,7 +29,7 @@ constexpr int kLampStep = 20;
 
 // By PortGroup. The Port C halves repaint one rectangle that spans both of
 // them and Port B between.
-constexpr GroupSpec kGroups[PORT_GROUPS] = {
+constexpr GroupLayout kGroups[PORT_GROUPS] = {
     {"Port A", 0, 8, 180, 26, kByteCaption, 0, 0xFF, 35, 221},
     {"Port B", 1, 8, 480, 26, kByteCaption, 1, 0xFF, 335, 521},
     {"Port C(Lower)", 4, 4, 590, 21, kHalfCaption, 0, 0x0F, 225, 631},
@@ -59,7 +59,7 @@ constexpr int kChannelLabelX = 5;
 const char *const kChannelLabels[PORT_MAX_CHANNELS] = {"CH0", "CH1", "CH2", "CH3", "CH4", "CH5"};
 
 constexpr int row_y(int channel) { return PORT_FIRST_ROW + PORT_ROW_STEP * channel; }
-constexpr int leftmost_x(const GroupSpec &g) { return g.x0 - kLampStep * (g.lines - 1); }
+constexpr int leftmost_x(const GroupLayout &g) { return g.x0 - kLampStep * (g.lines - 1); }
 
 struct LampRows {
   LampPoint at[PORT_MAX_CHANNELS][PORT_GROUPS][PORT_MAX_LINES];
@@ -240,16 +240,16 @@ void draw_label(HDC dc, PortGroup g) {
 // Frame by direction, the label where the program wants it, then the I and
 // O boxes in the group's order.
 void draw_group(HDC dc, int channel, PortGroup g) {
-  const GroupSpec &spec = kGroups[g];
-  int x0 = spec.x0, xl = leftmost_x(spec), y = row_y(channel);
+  const GroupLayout &group = kGroups[g];
+  int x0 = group.x0, xl = leftmost_x(group), y = row_y(channel);
   int output = groups[channel][g].direction == PORT_OUTPUT;
   SelectObject(dc, output ? panel.brushes.dark_green : panel.brushes.green);
-  Rectangle(dc, xl + kFrameLeft, y + kFrameTop, x0 + spec.frame_right, y + kFrameBottom);
+  Rectangle(dc, xl + kFrameLeft, y + kFrameTop, x0 + group.frame_right, y + kFrameBottom);
   if (program.label_order == PORT_LABEL_AFTER_FRAME && channel == 0) draw_label(dc, g);
   POINT i_at = {x0 + kIText.x, y + kIText.y};
   POINT o_at = {x0 + program.o_text[g].x, y + program.o_text[g].y};
   for (int box = 0; box < 2; ++box) {
-    if ((box == 0) != (spec.o_box_first != 0))
+    if ((box == 0) != (group.o_box_first != 0))
       draw_box(dc, shifted(kIBox, x0, y), panel.brushes.green, KIT_GREEN, i_at, "I");
     else
       draw_box(dc, shifted(kOBox, x0, y), panel.brushes.dark_green, KIT_DARK_GREEN, o_at, "O");

@@ -119,9 +119,9 @@ int run_sleep(const KestanApi &, const Step &step, const char **) {
   return No_Error;
 }
 
-const ArgSpec kChannelArg = {"CHANNEL", kAnyIntMin, kAnyInt};
-const ArgSpec kPortArg = {"PORT", kAnyIntMin, kAnyInt};
-const ArgSpec kCounterArg = {"COUNTER", kAnyIntMin, kAnyInt};
+const ArgRule kChannelArg = {"CHANNEL", kAnyIntMin, kAnyInt};
+const ArgRule kPortArg = {"PORT", kAnyIntMin, kAnyInt};
+const ArgRule kCounterArg = {"COUNTER", kAnyIntMin, kAnyInt};
 
 bool is_command_word(const char *text) {
   for (int i = 0; i < kCommandCount; ++i)
@@ -206,15 +206,15 @@ int parse_steps(int argc, char **argv, int at, Step *steps, int max_steps, char 
     at += words;
     // Numbers follow until the next command word or the end.
     while (at < argc && !is_command_word(argv[at]) && step.arg_count < c->max_args) {
-      const ArgSpec &spec = c->args[step.arg_count];
+      const ArgRule &rule = c->args[step.arg_count];
       long long n = 0;
       if (!parse_number(argv[at], &n)) {
-        std::snprintf(why, why_size, "%s: %s '%s' is not a number", c->word, spec.name, argv[at]);
+        std::snprintf(why, why_size, "%s: %s '%s' is not a number", c->word, rule.name, argv[at]);
         return -1;
       }
-      if (n < spec.min || n > spec.max) {
-        std::snprintf(why, why_size, "%s: %s %s is out of range %lld to %lld", c->word, spec.name,
-                      argv[at], spec.min, spec.max);
+      if (n < rule.min || n > rule.max) {
+        std::snprintf(why, why_size, "%s: %s %s is out of range %lld to %lld", c->word, rule.name,
+                      argv[at], rule.min, rule.max);
         return -1;
       }
       step.args[step.arg_count++] = n;

@@ -6,7 +6,7 @@
 
 constexpr int kMaxCommandArgs = 3;
 
-struct ArgSpec {
+struct ArgRule {
   const char *name;
   long long min, max;  // what the tool passes on; the library checks the rest
 };
@@ -24,7 +24,7 @@ struct Command {
   const char *word;       // "read", "counter"
   const char *subword;    // "start" after "counter", or nullptr
   int min_args, max_args;
-  ArgSpec args[kMaxCommandArgs];
+  ArgRule args[kMaxCommandArgs];
   const char *help;
   // Returns the library's code; on failure names the call in *call.
   int (*run)(const KestanApi &api, const Step &step, const char **call);
