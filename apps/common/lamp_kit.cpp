@@ -250,3 +250,27 @@ void kit_release(HWND window, UINT_PTR timer_id, KitBrushes *brushes) {
   KillTimer(window, timer_id);
   PostQuitMessage(0);
 }
+
+LRESULT kit_lamp_panel_dispatch(const LampPanel *panel, HWND window, UINT message, WPARAM wparam,
+                                LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      kit_panel_create(window, panel->kit, panel->state);
+      return 0;
+    case WM_PAINT:
+      kit_paint(window, panel->paint);
+      return 0;
+    case WM_COMMAND:
+      return kit_panel_command(window, wparam, lparam, panel->kit, panel->state);
+    case WM_TIMER:
+      panel->poll(window);
+      return 0;
+    case WM_LBUTTONDOWN:
+      panel->click(window, lparam);
+      return 0;
+    case WM_DESTROY:
+      kit_release(window, panel->kit->timer_id, &panel->state->brushes);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}

@@ -194,4 +194,20 @@ void kit_select_base_address(const PanelKit *kit, PanelState *state);
 // WM_DESTROY: the four brushes deleted, the timer stopped, quit posted with 0.
 void kit_release(HWND window, UINT_PTR timer_id, KitBrushes *brushes);
 
+// What a lamp-row panel adds to the kit: its poll, its output click and its
+// paint. The window procedure of such a panel only hands each message to
+// kit_lamp_panel_dispatch with this table.
+struct LampPanel {
+  const PanelKit *kit;
+  PanelState *state;
+  void (*poll)(HWND window);
+  void (*click)(HWND window, LPARAM lparam);
+  void (*paint)(HDC dc);
+};
+
+// WM_CREATE, WM_PAINT, WM_COMMAND, WM_TIMER, WM_LBUTTONDOWN and WM_DESTROY as
+// the kit handles them (0 for each); every other message to DefWindowProcA.
+LRESULT kit_lamp_panel_dispatch(const LampPanel *panel, HWND window, UINT message, WPARAM wparam,
+                                LPARAM lparam);
+
 #endif

@@ -66,26 +66,8 @@ void click(HWND window, LPARAM lparam) {
 }
 
 LRESULT CALLBACK sarrow_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_CREATE:
-      kit_panel_create(window, &kit, &state);
-      return 0;
-    case WM_PAINT:
-      kit_paint(window, program_paint);
-      return 0;
-    case WM_COMMAND:
-      return kit_panel_command(window, wparam, lparam, &kit, &state);
-    case WM_TIMER:
-      poll(window);
-      return 0;
-    case WM_LBUTTONDOWN:
-      click(window, lparam);
-      return 0;
-    case WM_DESTROY:
-      kit_release(window, kit.timer_id, &state.brushes);
-      return 0;
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
+  static const LampPanel panel = {&kit, &state, poll, click, program_paint};
+  return kit_lamp_panel_dispatch(&panel, window, message, wparam, lparam);
 }
 
 }  // namespace
