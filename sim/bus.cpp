@@ -368,7 +368,9 @@ void Bus::clock_advance(uint64_t ns) {
     sim::clock_advance(ns);
     advance_all(clock_now_ns());
   }
-  deliver_interrupts();
+  // A stepped clock promises that every request now due has been served on
+  // return, also those the ticker thread happens to be serving.
+  irq_.deliver_all();
 }
 
 // Under the bus lock. The ticker is started once and runs for the life of

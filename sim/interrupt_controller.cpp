@@ -43,8 +43,7 @@ void InterruptController::raise(int level) {
   pending_total_.fetch_add(1, std::memory_order_release);
 }
 
-void InterruptController::deliver() {
-  std::unique_lock<std::mutex> lk(lock_);
+void InterruptController::serve(std::unique_lock<std::mutex> &lk, bool wait_for_others) {
   for (;;) {
     int level = -1;
     for (int i = 0; i < kLevels; ++i) {
@@ -54,7 +53,11 @@ void InterruptController::deliver() {
         break;
       }
     }
-    if (level < 0) return;
+    if (level < 0) {
+      if (!wait_for_others || !served_elsewhere()) return;
+      idle_.wait(lk);
+      continue;
+    }
     Level &l = levels_[level];
     --l.pending;
     pending_total_.fetch_sub(1, std::memory_order_release);
@@ -69,6 +72,16 @@ void InterruptController::deliver() {
     l.service_thread = std::thread::id();
     idle_.notify_all();
   }
+}
+
+void InterruptController::deliver() {
+  std::unique_lock<std::mutex> lk(lock_);
+  serve(lk, false);
+}
+
+void InterruptController::deliver_all() {
+  std::unique_lock<std::mutex> lk(lock_);
+  serve(lk, true);
 }
 
 void InterruptController::drop_pending() {

@@ -36,6 +36,10 @@ class InterruptController {
   // Run the handlers of every pending request; returns when none is left
   // that this thread may run.
   void deliver();
+  // As deliver(), and also waits while another thread (the ticker) runs a
+  // handler, so that when it returns every request raised so far has been
+  // served. A level this thread is serving is not waited for.
+  void deliver_all();
   // Forget pending requests (the rack was cleared); handlers stay.
   void drop_pending();
 
@@ -47,6 +51,15 @@ class InterruptController {
     bool in_service = false;
     std::thread::id service_thread;
   };
+
+  void serve(std::unique_lock<std::mutex> &lk, bool wait_for_others);
+  // Under lock_: another thread is running a handler.
+  bool served_elsewhere() const {
+    for (const Level &l : levels_)
+      if (l.in_service && l.service_thread != std::this_thread::get_id())
+        return true;
+    return false;
+  }
 
   std::mutex lock_;
   std::condition_variable idle_;
