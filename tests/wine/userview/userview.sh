@@ -111,6 +111,25 @@ uv_dark_pixels() {
 UV_CLIENT_X=4
 UV_CLIENT_Y=42
 
+# uv_client_click WINDOW X Y: a left click at client pixel X, Y of a main
+# window with a one-line menu bar.
+uv_client_click() {
+  uv_click "$1" $((UV_CLIENT_X + $2)) $((UV_CLIENT_Y + $3))
+}
+
+# uv_choose WINDOW X Y INDEX: drops down the combo box whose top-left corner
+# is at client pixel X, Y, moves to entry INDEX (0 first) with the keyboard
+# and closes the list with Return, as a person picks an entry (the program
+# sees the list close: CBN_CLOSEUP).
+uv_choose() {
+  local w=$1 keys=(Home) i
+  for ((i = 0; i < $4; i++)); do keys+=(Down); done
+  uv_client_click "$w" $(($2 + 30)) $(($3 + 10))
+  sleep 0.4
+  xdotool key --delay 30 "${keys[@]}" Return
+  sleep 0.2
+}
+
 # uv_wait_exit SECONDS: waits for the program to end; prints its exit code,
 # or "hang" after the time.
 uv_wait_exit() {
