@@ -30,6 +30,7 @@ namespace {
 constexpr int kMaxCards = 4;     // every lamp-card library keeps cards 0 to 3
 constexpr int kBank = 0;         // the simulator's bank of a lamp card's lines
 constexpr int kKindSize = 16;
+constexpr int kPortSpace = 0x10000;
 
 const int kCardEdges[] = {-1, 0, 3, 4, 7, 8, INT_MIN, INT_MAX};
 const int kBaseEdges[] = {0x1F0, 0x1FE, 0x1FF, 0x200, 0x201, 0x202, 0x208, 0x210, 0x2A0, 0x2A8,
@@ -207,15 +208,47 @@ bool settle(const LampCardApi &api, const Mirror &m, const char *what, int code,
   return true;
 }
 
-// A claim of [base, base + ports) succeeds unless the range holds a card
-// other than one of the same kind at the same base.
-bool range_free_for(const LampCardApi &api, int base) {
+// The cards of the rack, which never make way for a claim: those of the
+// fresh simulated PC and those the world plugged since.
+constexpr int kMaxRackCards = 64;
+int g_fresh_rack[kMaxRackCards], g_fresh_rack_count;
+int g_rack[kMaxRackCards], g_rack_count;
+
+bool in_rack(int base) {
+  for (int i = 0; i < g_rack_count; ++i)
+    if (g_rack[i] == base) return true;
+  return false;
+}
+
+void note_rack_card(int base) {
+  if (!in_rack(base) && g_rack_count < kMaxRackCards) g_rack[g_rack_count++] = base;
+}
+
+void forget_rack_card(int base) {
+  for (int i = 0; i < g_rack_count; ++i)
+    if (g_rack[i] == base) g_rack[i] = g_rack[--g_rack_count];
+}
+
+// Whether a slot of any library holds the card at base (its claim stands).
+bool held_by_a_slot(int base) {
+  for (const Mirror &m : g_mirror)
+    for (const MirrorSlot &slot : m.slot)
+      if (slot.initialised && slot.base == base) return true;
+  return false;
+}
+
+// A claim of [base, base + ports) is refused when the range holds a card,
+// other than one of the same kind at the same base, that is of the rack or
+// held by a slot; a card that an earlier claim plugged and whose claim was
+// given up makes way.
+bool claim_refused(const LampCardApi &api, int base) {
   char kind[kKindSize];
   for (unsigned p = 0; p < api.ports; ++p) {
     int at = iosim_card_at(static_cast<unsigned short>(base + p), kind, sizeof kind);
-    if (at >= 0 && (at != base || std::strcmp(kind, api.kind) != 0)) return false;
+    if (at < 0 || (at == base && std::strcmp(kind, api.kind) == 0)) continue;
+    if (in_rack(at) || held_by_a_slot(at)) return true;
   }
-  return true;
+  return false;
 }
 
 int expected_initial(const LampCardApi &api, const Mirror &m, int card, int base) {
@@ -226,7 +259,7 @@ int expected_initial(const LampCardApi &api, const Mirror &m, int card, int base
   for (int other = 0; other < api.cards; ++other)
     if (other != card && m.slot[other].initialised && m.slot[other].base == base)
       return c.base_address_in_use;
-  return range_free_for(api, base) ? c.no_error : c.ports_in_use;
+  return claim_refused(api, base) ? c.ports_in_use : c.no_error;
 }
 
 void step_initial(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
@@ -332,15 +365,6 @@ void step_io(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
     check_read(api, m, c, first, c.out_bytes == 1 ? byte : word);
 }
 
-// A card base that no slot of any library holds: the world may pull or plug
-// cards there without pulling one from under a library.
-bool held_by_a_slot(int base) {
-  for (const Mirror &m : g_mirror)
-    for (const MirrorSlot &slot : m.slot)
-      if (slot.initialised && slot.base == base) return true;
-  return false;
-}
-
 // What the world does between calls: input lines driven from outside or
 // given back, the test cable pulled or plugged, cards plugged into or
 // pulled from the rack (never one that a slot holds).
@@ -354,13 +378,16 @@ void step_world(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
     case 2: iosim_set_loopback(base, in.ConsumeBool()); break;
     case 3: {
       const char *kind = kPlugKinds[in.ConsumeIntegralInRange<int>(0, 3)];
-      iosim_plug(kind, static_cast<unsigned short>(api.first_base + api.base_step * in.ConsumeIntegralInRange<int>(0, 255)));
+      int at = api.first_base + api.base_step * in.ConsumeIntegralInRange<int>(0, 255);
+      if (iosim_plug(kind, static_cast<unsigned short>(at)) == IOSIM_OK) note_rack_card(at);
       break;
     }
     default: {
       char kind[kKindSize];
       int at = iosim_card_at(static_cast<unsigned short>(0x200 + in.ConsumeIntegralInRange<int>(0, 0x1FF)), kind, sizeof kind);
-      if (at >= 0 && !held_by_a_slot(at)) iosim_unplug(static_cast<unsigned short>(at));
+      // Never a card from under a library.
+      if (at >= 0 && !held_by_a_slot(at) && iosim_unplug(static_cast<unsigned short>(at)) == IOSIM_OK)
+        forget_rack_card(at);
     }
   }
 }
@@ -375,9 +402,17 @@ void begin() {
     kApis[a].reset();
     g_mirror[a] = Mirror{};
   }
+  std::memcpy(g_rack, g_fresh_rack, sizeof g_rack);
+  g_rack_count = g_fresh_rack_count;
 }
 
+// Also notes the cards of the fresh rack (every input starts from it).
 bool reaches_simulator() {
+  char kind[kKindSize];
+  for (int port = 0; port < kPortSpace; ++port) {
+    int at = iosim_card_at(static_cast<unsigned short>(port), kind, sizeof kind);
+    if (at == port && g_fresh_rack_count < kMaxRackCards) g_fresh_rack[g_fresh_rack_count++] = at;
+  }
   return W_Pellin_Initial(0, 0x300) == Pellin_No_Error && W_Pellin_DO(0) == Pellin_No_Error &&
          iosim_journal_total() == 1;
 }

@@ -93,25 +93,36 @@ struct Mirror {
 Mirror g_mirror[kApiCount];
 
 // Every range of a successful Initial in this input, of any of the
-// libraries: an interrupt raised by one card may run another library's
-// handler (levels are shared), so a call may see that handler's accesses.
+// libraries, oldest first: an interrupt raised by one card may run another
+// library's handler (levels are shared), so a call may see that handler's
+// accesses. Ranges may overlap: a card whose claim was given up makes way
+// for a later claim over its ports, so the newest range that holds a port
+// is the card there now.
 PortRange g_claimed[kMaxRanges];
 const PortCardApi *g_claimed_by[kMaxRanges];
 int g_claimed_count;
 
+// The newest claimed range that holds the port, -1 if none.
+int claim_holding(unsigned port) {
+  for (int r = g_claimed_count - 1; r >= 0; --r)
+    if (port >= g_claimed[r].first && port < g_claimed[r].first + g_claimed[r].length) return r;
+  return -1;
+}
+
 // Every access in a claimed range, and no read of a write-only register of
-// the card whose range it falls in.
+// the card that is there now.
 void expect_accesses_claimed(const char *call, const std::vector<iosim_access> &accesses) {
   expect_accesses_within(call, accesses, g_claimed, g_claimed_count);
   for (const iosim_access &a : accesses) {
     if (!is_read(a)) continue;
     unsigned last = a.port + (a.op == IOSIM_IN16 ? 1 : 0);
-    for (int r = 0; r < g_claimed_count; ++r) {
+    for (unsigned port = a.port; port <= last; ++port) {
+      int r = claim_holding(port);
+      if (r < 0) continue;
       unsigned first = g_claimed[r].first;
-      if (a.port < first || a.port >= first + g_claimed[r].length) continue;
       for (const int *w = g_claimed_by[r]->write_only; *w >= 0; ++w)
-        if (a.port <= first + *w && first + *w <= last)
-          fail(call, "read of write-only offset %d (%03XH) of a %s card", *w, first + *w,
+        if (port == first + *w)
+          fail(call, "read of write-only offset %d (%03XH) of a %s card", *w, port,
                g_claimed_by[r]->name);
     }
   }
