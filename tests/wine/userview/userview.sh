@@ -167,3 +167,11 @@ uv_dialog_edit() {
   uv_keys "$1" End shift+Home BackSpace
   uv_type "$1" "$6"
 }
+
+# uv_menu_click WINDOW X: a click on the menu bar at window pixel X, for a
+# command that stands on the menu bar itself. Needed where a combo box has
+# the keyboard focus: Wine's combo box keeps F10 and Alt to itself, so the
+# keyboard does not reach the menu.
+uv_menu_click() {
+  uv_click "$1" "$2" $((UV_CLIENT_Y - 11))
+}
