@@ -24,7 +24,7 @@ DULVAR_300H=17               # "(None)" 0, then 200H, 210H, ...
 LAMP_HALF=8                  # a lamp is 17 pixels square
 OUT0_LAMP=(320 154)          # output channel 0's lamp, top-left
 IN0_LAMP=(320 60)            # input channel 0's lamp, top-left
-EXIT_ITEM=(16 -10)           # on the menu bar, above the client area
+EXIT_X=20                    # "Exit" on the menu bar, window pixels
 
 # proc_env_has PID NAME=VALUE: whether the process's environment holds it.
 proc_env_has() {
@@ -135,10 +135,10 @@ start() {
   [ -n "$w" ] || uv_fail "no window \"$2\""
 }
 
-# stop WINDOW: a click on Exit, the menu bar's only item (from the keyboard,
-# F10 does not reach the menu while the address selector has the focus).
+# stop WINDOW: a click on Exit, the menu bar's only item (the keyboard does
+# not reach the menu while the address selector has the focus).
 stop() {
-  uv_client_click "$1" "${EXIT_ITEM[@]}"
+  uv_menu_click "$1" "$EXIT_X"
   [ "$(uv_wait_exit 10)" = 0 ] || uv_fail "$UV_PROGRAM did not end with code 0 on Exit"
 }
 
