@@ -43,7 +43,7 @@ else
     cd "$1" || exit 1
     wine "$2.exe" </dev/null >/dev/null 2>&1 & pid=$!
     sleep 3
-    /usr/bin/import -window root "$3"
+    /usr/bin/import -window root -trim +repage "$3"    # the window, not the black screen
     kill $pid 2>/dev/null || true
     wait $pid 2>/dev/null || true' _ "$sim" "$program" "$shot" >"$log" 2>&1 || status=$?
 fi
