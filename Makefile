@@ -3,7 +3,8 @@
 #   make run PROGRAM=name  any other of the ten programs
 #   make test              install what is missing, build both presets, run every suite
 #   make dist              build/dist/kestan-toolkit-hardware.zip and -simulator.zip
-#   make fuzz              a bounded libFuzzer run (FUZZ_SECONDS, default 60) when clang has it
+#   make fuzz              bounded libFuzzer runs of the three fuzz targets, FUZZ_SECONDS
+#                          (default 60) shared between them, when clang has libFuzzer
 SHELL := /bin/bash
 PROGRAM ?= kestan_panel
 JOBS ?= $(shell nproc)

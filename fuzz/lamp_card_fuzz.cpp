@@ -176,6 +176,14 @@ const MirrorSlot *current_slot(const Mirror &m) {
   return m.slot[m.current].initialised ? &m.slot[m.current] : nullptr;
 }
 
+// The full name of one of the library's calls, for the messages.
+struct CallName {
+  char text[40];
+  CallName(const LampCardApi &api, const char *what) {
+    std::snprintf(text, sizeof text, "%s%s", api.prefix, what);
+  }
+};
+
 // A documented code, and the very one the mirror expects.
 void expect_code(const LampCardApi &api, const char *call, int code, int expected) {
   expect_code_in(call, code, api.documented);
@@ -187,8 +195,8 @@ void expect_code(const LampCardApi &api, const char *call, int code, int expecte
 // accesses, all reads or all writes, inside the current card's ports.
 bool settle(const LampCardApi &api, const Mirror &m, const char *what, int code, int expected,
             bool kept, size_t max_accesses, bool reads) {
-  char call[40];
-  std::snprintf(call, sizeof call, "%s%s", api.prefix, what);
+  CallName name(api, what);
+  const char *call = name.text;
   std::vector<iosim_access> accesses = journal_take();
   expect_code(api, call, code, expected);
   if (code != api.codes.no_error) {
@@ -295,7 +303,7 @@ void step_get_card(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
   journal_begin();
   int code = api.Get_Card(null ? nullptr : &card);
   if (settle(api, m, "Get_Card", code, expected, card == kCanary, 0, false) && card != m.current)
-    fail(api.prefix, "Get_Card gave %d, current is %d", card, m.current);
+    fail(CallName(api, "Get_Card").text, "gave %d, current is %d", card, m.current);
 }
 
 // The code the mirror expects of an input or output call.
@@ -316,11 +324,11 @@ void check_read(const LampCardApi &api, const Mirror &m, const Call &c, int firs
   } else {
     uint32_t lines = 0;
     if (iosim_read_inputs(static_cast<unsigned short>(card.base), kBank, &lines) != IOSIM_OK)
-      fail(api.prefix, "%s: no %s card at %03XH", c.name, api.kind, card.base);
+      fail(CallName(api, c.name).text, "no %s card at %03XH", api.kind, card.base);
     want = field_of(lines, first, c.bits);
   }
   if (value != want)
-    fail(api.prefix, "%s gave %X for lines %d to %d, expected %X", c.name, value, first,
+    fail(CallName(api, c.name).text, "gave %X for lines %d to %d, expected %X", value, first,
          first + c.bits - 1, want);
 }
 
@@ -329,11 +337,12 @@ void check_write(const LampCardApi &api, const Mirror &m, const Call &c, int fir
   const MirrorSlot &card = *current_slot(m);
   uint32_t lines = 0;
   if (iosim_read_outputs(static_cast<unsigned short>(card.base), kBank, &lines) != IOSIM_OK)
-    fail(api.prefix, "%s: no %s card at %03XH", c.name, api.kind, card.base);
+    fail(CallName(api, c.name).text, "no %s card at %03XH", api.kind, card.base);
   int reg = first / c.register_bits * c.register_bits;
   if (field_of(lines, reg, c.register_bits) != field_of(card.shadow, reg, c.register_bits))
-    fail(api.prefix, "after %s outputs %d to %d show %X, last written %X", c.name, reg, reg + c.register_bits - 1,
-         field_of(lines, reg, c.register_bits), field_of(card.shadow, reg, c.register_bits));
+    fail(CallName(api, c.name).text, "outputs %d to %d show %X, last written %X", reg,
+         reg + c.register_bits - 1, field_of(lines, reg, c.register_bits),
+         field_of(card.shadow, reg, c.register_bits));
 }
 
 void step_io(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
@@ -378,7 +387,8 @@ void step_world(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
     case 2: iosim_set_loopback(base, in.ConsumeBool()); break;
     case 3: {
       const char *kind = kPlugKinds[in.ConsumeIntegralInRange<int>(0, 3)];
-      int at = api.first_base + api.base_step * in.ConsumeIntegralInRange<int>(0, 255);
+      int at = api.first_base +
+               api.base_step * in.ConsumeIntegralInRange<int>(0, (api.last_base - api.first_base) / api.base_step);
       if (iosim_plug(kind, static_cast<unsigned short>(at)) == IOSIM_OK) note_rack_card(at);
       break;
     }
