@@ -143,6 +143,18 @@ void Bus::out16(uint16_t port, uint16_t value) {
 
 // --- claims and interrupts --------------------------------------------------
 
+// A card that a claim plugged and whose claim has since been released leaves
+// when another claim needs its ports, as a person moves the card's jumpers to
+// the address the library is given next. Until then it keeps its state, so a
+// library that takes its old range back finds the card as it left it. Cards
+// of the rack stay where they were put.
+void Bus::take_out_released_cards(unsigned base, unsigned length) {
+  for (unsigned p = base; p < base + length; ++p) {
+    uint8_t s = owner_[p];
+    if (s != kNoCard && slots_[s].by_claim && !claims_.find(slots_[s].base)) unplug_slot(s);
+  }
+}
+
 int Bus::claim(unsigned base, unsigned length, const char *kind) {
   if (length == 0 || base + length > kPortSpace) return IO_CLAIM_INVALID;
   // Kinds compare case-insensitively, in the claims as in the catalog.
@@ -152,6 +164,7 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
     name[i + 1] = '\0';
   }
   std::lock_guard<std::mutex> lk(lock_);
+  take_out_released_cards(base, length);
   bool empty = true;
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = owner_[p];
@@ -160,7 +173,9 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
     if (slots_[s].base != base || !same_kind(slots_[s].card->kind(), name)) return IO_CLAIM_OVERLAP;
   }
   int result = claims_.claim(base, length, name);
-  if (result == IO_CLAIM_OK && empty && find_card_kind(name)) plug_locked(name, base);
+  if (result == IO_CLAIM_OK && empty && find_card_kind(name) &&
+      plug_locked(name, base) == IOSIM_OK)
+    slots_[slot_based_at(base)].by_claim = true;
   return result;
 }
 
@@ -247,20 +262,32 @@ int Bus::plug(const char *kind, unsigned base) {
   return plug_locked(kind, base);
 }
 
+int Bus::slot_based_at(unsigned base) {
+  for (int s = 0; s < kMaxCards; ++s)
+    if (slots_[s].card && slots_[s].base == base) return s;
+  return -1;
+}
+
+void Bus::unplug_slot(int s) {
+  Slot &slot = slots_[s];
+  std::memset(owner_ + slot.base, kNoCard, slot.length);
+  slot.card.reset();
+  slot.by_claim = false;
+}
+
 int Bus::unplug(unsigned base) {
   std::lock_guard<std::mutex> lk(lock_);
-  for (int s = 0; s < kMaxCards; ++s) {
-    Slot &slot = slots_[s];
-    if (!slot.card || slot.base != base) continue;
-    std::memset(owner_ + slot.base, kNoCard, slot.length);
-    slot.card.reset();
-    return IOSIM_OK;
-  }
-  return IOSIM_NO_CARD;
+  int s = slot_based_at(base);
+  if (s < 0) return IOSIM_NO_CARD;
+  unplug_slot(s);
+  return IOSIM_OK;
 }
 
 void Bus::clear_locked() {
-  for (Slot &slot : slots_) slot.card.reset();
+  for (Slot &slot : slots_) {
+    slot.card.reset();
+    slot.by_claim = false;
+  }
   std::memset(owner_, kNoCard, sizeof owner_);
   claims_.clear();
   journal_.clear();

@@ -85,11 +85,15 @@ class Bus {
     unsigned length = 0;
     int jumper = -1;    // interrupt level set on the card, -1: follows the driver
     int followed = -1;  // level adopted from the driver's io_irq_attach
+    bool by_claim = false;  // plugged by a library's claim; leaves with its release
   };
 
   Bus();
   void apply_rack(const char *text, bool report);
   int plug_locked(const char *kind, unsigned base);
+  int slot_based_at(unsigned base);
+  void take_out_released_cards(unsigned base, unsigned length);
+  void unplug_slot(int s);
   void clear_locked();
   CardModel *card_based_at(unsigned base);
   void route_interrupt(int slot);

@@ -17,7 +17,10 @@
  * io_claim plugs a model of the claimed kind when the claimed range is
  * empty; a claim over a card of another kind (or at another base) is
  * refused with IO_CLAIM_OVERLAP; a claim of a kind with no model is recorded
- * and plugs nothing. io_release forgets the claim and leaves the card in.
+ * and plugs nothing. io_release forgets the claim and leaves the card in,
+ * with its state; a card that a claim plugged leaves when a later claim
+ * needs its ports (a library moving its card to an overlapping range), a
+ * card of the rack never does.
  *
  * Functions use the C calling convention and plain names.
  */

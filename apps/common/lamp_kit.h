@@ -157,6 +157,24 @@ struct LampBlockPanel {
   int lamp_count;  // per row of each block
 };
 
+enum LampBlockKind { KIT_INPUT_BLOCK, KIT_OUTPUT_BLOCK };
+
+// A block around its lamps: the frame runs from 10 pixels left of and 24
+// above the top-left lamp (the highest channel) to 26 right of and 40 below
+// the lamp of channel 0 (bottom right); the title sits 30 above the top-left
+// lamp, white on blue for inputs and red on blue for outputs.
+constexpr LampBlock kit_lamp_block(LampBlockKind kind, LampPoint top_left, LampPoint channel_0,
+                                   int scale_count, LampScale first, LampScale second = {}) {
+  const bool input = kind == KIT_INPUT_BLOCK;
+  return LampBlock{{top_left.x - 10, top_left.y - 24, channel_0.x + 26, channel_0.y + 40},
+                   input ? KIT_BRUSH_GREEN : KIT_BRUSH_DARK_GREEN,
+                   {top_left.x, top_left.y - 30},
+                   input ? "Digital Input" : "Digital Output",
+                   input ? KIT_WHITE : KIT_RED,
+                   scale_count,
+                   {first, second}};
+}
+
 // Input panel and title, output panel and title, input scales, output
 // scales, input lamps from input, output lamps from output.
 void kit_draw_lamp_blocks(HDC dc, const KitBrushes *brushes, const LampBlockPanel *panel,

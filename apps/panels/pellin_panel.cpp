@@ -2,8 +2,7 @@
 // apart, over the pellin library (ordinals 1, 2, 4 and 5), every even address
 // from 200H to 3FEH. The only panel with a window class of its own.
 #include "app_frame.h"
-#include "lamp_kit.h"
-#include "panel_program.h"
+#include "lamp_panel_row.h"
 #include "pellin.h"
 #include "resource.h"
 
@@ -17,68 +16,30 @@ constexpr auto out = kit_lamp_table<kChannels>(230, 30, kChannels, 120, 0);
 const char kScale[] = " 7" "                                                   " "0";
 static_assert(sizeof kScale - 1 == 54, "scale: 54 characters");
 
-const LampBlockPanel kBlocks = {
-    {{in[7].x - 10, in[7].y - 24, in[0].x + 26, in[0].y + 40},
-     KIT_BRUSH_GREEN,
-     {in[7].x, in[7].y - 30},
-     "Digital Input",
-     KIT_WHITE,
-     1,
-     {{{in[7].x, in[7].y + 16}, kScale}}},
-    {{out[7].x - 10, out[7].y - 24, out[0].x + 26, out[0].y + 40},
-     KIT_BRUSH_DARK_GREEN,
-     {out[7].x, out[7].y - 30},
-     "Digital Output",
-     KIT_RED,
-     1,
-     {{{out[7].x, out[7].y + 16}, kScale}}},
-    in.at,
-    out.at,
-    kChannels,
-};
-
 void initialise(int32_t address) { W_Pellin_Initial(0, address); }
+void set_card(int card) { W_Pellin_Set_Card(card); }
 
-const PanelKit kit = {
-    {152, out[7].y + 50, 1, 2},
-    {{30, out[7].y + 45, 240, out[7].y + 80}, {50, out[7].y + 52}},
-    1,
-    initialise,
-};
-
-PanelState state;
-uint8_t input_word, previous_input_word, output_word;
-
-void poll(HWND window) {
-  if (state.selection == KIT_SELECT_NONE) return;
-  W_Pellin_Set_Card(0);
-  W_Pellin_DI(&input_word);
-  HDC dc = GetDC(window);
-  kit_redraw_changed_lamps(dc, &state.brushes, in.at, kChannels, input_word, previous_input_word);
-  previous_input_word = input_word;
-  ReleaseDC(window, dc);
+// The library's word is a byte; a failed read leaves it, and so the panel's
+// word, as it was.
+void read(uint32_t *word) {
+  uint8_t byte = static_cast<uint8_t>(*word);
+  W_Pellin_DI(&byte);
+  *word = byte;
 }
-
-void click(HWND window, LPARAM lparam) {
-  uint32_t word = output_word;
-  if (!kit_click_output_lamp(window, &state, out.at, kChannels, lparam, &word)) return;
-  output_word = static_cast<uint8_t>(word);
-  W_Pellin_DO(output_word);
-}
-
-LRESULT CALLBACK pellin_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  static const LampPanel panel = {&kit, &state, poll, click, program_paint};
-  return kit_lamp_panel_dispatch(&panel, window, message, wparam, lparam);
-}
+void write(uint32_t word) { W_Pellin_DO(static_cast<uint8_t>(word)); }
 
 }  // namespace
 
-void program_paint(HDC dc) {
-  kit_draw_base_address_box(dc, &state.brushes, &kit.box);
-  kit_draw_lamp_blocks(dc, &state.brushes, &kBlocks, input_word, output_word);
-}
+const RowPanelProgram row_panel_program = {
+    {{152, out[7].y + 50, 1, 2},
+     {{30, out[7].y + 45, 240, out[7].y + 80}, {50, out[7].y + 52}},
+     1,
+     initialise},
+    row_panel_blocks(in, out, kScale),
+    {set_card, read, write},
+};
 
 const AppFrame program_frame = {
     "PellinClass", "Pellin", CW_USEDEFAULT, CW_USEDEFAULT, 280, 260,
-    MENU_UORVEL,   nullptr,  ICON_PANEL,    LTGRAY_BRUSH,  pellin_window,
+    MENU_UORVEL,   nullptr,  ICON_PANEL,    LTGRAY_BRUSH,  row_panel_window,
 };

@@ -1,7 +1,10 @@
 /*
  * Result codes of the 8255-based card libraries (fenmar, wendal, dulvar).
  * Every entry point returns one of them, 0 on success. A failure is reported
- * before any port is touched and leaves every out-parameter unwritten.
+ * before any port is touched and leaves every out-parameter unwritten, with
+ * one exception: Interrupt_Unavailable comes from an arming that has done its
+ * work (pattern port at 0, input lines reasserted, transfer running) and only
+ * then found no way to attach the level.
  * Codes 0 to 8 and 30 mean what they mean for the kestan library.
  */
 #ifndef KIT_PORT_CARD_ERRORS_H

@@ -87,10 +87,32 @@ TEST_F(Bus, ClaimOfAnEmptyRangePlugsACardOfThatKind) {
   // The same base and kind again: fine, and the card keeps its state.
   EXPECT_EQ(IO_CLAIM_OK, io_claim(0x300, 8, "Kestan"));
   EXPECT_EQ(0x81, io_in8(0x300));
-  // Releasing leaves the card in the slot.
+  // Releasing leaves the card in the slot until a claim needs its ports.
   io_release(0x300);
   EXPECT_EQ(0x300, iosim_card_at(0x300, nullptr, 0));
   EXPECT_EQ(0x81, io_in8(0x300));
+}
+
+// A library that moves its card to an overlapping range (release the old
+// claim, claim the new) gets a card there, as it would on a real PC once the
+// card's jumpers are moved; a card of the rack stays where it was put.
+TEST_F(Bus, AClaimTakesOutReleasedCardsThatClaimsPlugged) {
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x200, 24, "dulvar"));
+  EXPECT_EQ(IO_CLAIM_OVERLAP, io_claim(0x210, 24, "dulvar")) << "still claimed";
+  io_release(0x200);
+  EXPECT_EQ(IO_CLAIM_OK, io_claim(0x210, 24, "dulvar"));
+  char kind[16] = "";
+  EXPECT_EQ(0x210, iosim_card_at(0x220, kind, sizeof kind));
+  EXPECT_STREQ("dulvar", kind);
+  EXPECT_EQ(-1, iosim_card_at(0x200, nullptr, 0));
+
+  ASSERT_EQ(IOSIM_OK, iosim_plug("kestan", 0x2A8));
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x2A8, 8, "kestan"));
+  io_out8(0x2A8, 0x81);
+  io_release(0x2A8);
+  EXPECT_EQ(IO_CLAIM_OVERLAP, io_claim(0x2A0, 16, "kestan")) << "a rack card stays";
+  EXPECT_EQ(0x2A8, iosim_card_at(0x2A8, nullptr, 0));
+  EXPECT_EQ(0x81, io_in8(0x2A8));
 }
 
 TEST_F(Bus, ClaimOverACardOfAnotherKindOrBaseIsRefused) {

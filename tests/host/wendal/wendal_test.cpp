@@ -46,18 +46,29 @@ TEST_F(Wendal, InitialSetsBothChannelsToInputsAndIdlesTheClock) {
   EXPECT_EQ(No_Error, W_Wendal_Initial(2, 0x30C, 3));
 }
 
-TEST_F(Wendal, MovingOntoTheCardLeftInTheSimulatorIsRefusedAndKeepsTheOldBase) {
+// A move onto ports that another card holds is refused and keeps the old
+// base, with its card as it was; a move that overlaps only the card's own old
+// range goes through (the simulator then puts the card at the new base).
+TEST_F(Wendal, MovingOntoAnotherCardIsRefusedAndKeepsTheOldBase) {
   init();
-  // The simulated card stays plugged at 300H; 302H overlaps it.
-  EXPECT_EQ(Base_Address_In_Use, W_Wendal_Initial(0, 0x302, 5));
+  ASSERT_EQ(No_Error, W_Wendal_DO_Port(256, 0x5A));
+  ASSERT_EQ(No_Error, W_Wendal_Initial(1, 0x310, 5));
+  iosim_journal_clear();
+  EXPECT_EQ(Base_Address_In_Use, W_Wendal_Initial(0, 0x306, 5)) << "306H-311H meets card 1";
   EXPECT_NO_PORTS();
-  EXPECT_EQ(No_Error, W_Wendal_DO_Port(0, 0x01));
-  const iosim_access still_at_300[] = {{OUT8, 0x303, 0x8B}, {OUT8, 0x300, 0x01}};
-  EXPECT_PORTS(still_at_300);
-  EXPECT_EQ(No_Error, W_Wendal_Initial(0, 0x320, 5));
+  ASSERT_EQ(No_Error, W_Wendal_Set_Card(0));
+  unsigned char v = 0;
+  EXPECT_EQ(No_Error, W_Wendal_DI_Port(0, &v));
+  EXPECT_EQ(0x5A, v) << "the card at 300H kept its output latch";
+
+  EXPECT_EQ(No_Error, W_Wendal_Initial(0, 0x302, 5));
   char kind[16] = "";
-  EXPECT_EQ(0x320, iosim_card_at(0x320, kind, sizeof kind));
-  EXPECT_EQ(No_Error, W_Wendal_Initial(1, 0x300, 5)) << "the old claim was given up";
+  EXPECT_EQ(0x302, iosim_card_at(0x30D, kind, sizeof kind));
+  EXPECT_STREQ("wendal", kind);
+  iosim_journal_clear();
+  EXPECT_EQ(No_Error, W_Wendal_DO_Port(0, 0x01));
+  const iosim_access at_302[] = {{OUT8, 0x305, 0x8B}, {OUT8, 0x302, 0x01}};
+  EXPECT_PORTS(at_302);
 }
 
 TEST_F(Wendal, PortCodesOfBothChannelsAndTheCableBetweenThem) {

@@ -10,43 +10,18 @@
 #include <cstdint>
 #include <string>
 
+#include "field_texts.h"
 #include "int_state.h"
 #include "int_test_support.h"
 #include "program_expect.h"
 
 namespace {
 
-const int kFieldCharacters = 15;  // what a 16-character read buffer holds
+using field_texts::documented_value;
+using field_texts::kFieldTexts;
+
 const int kMostCount = 32768;
 const int kBaseCombo = 1004, kLevelCombo = 1005;
-
-// Texts of the sweep, each kind a few times over.
-const char *const kFieldTexts[] = {
-  "", " ", "      ", "\t", " \t ",                         // empty, blanks
-  "+", "-", "+-", "-+", "--", "++", " - ",                 // signs alone
-  "123456789012345", "000000000000042", "-00000000032768",  // 15 characters
-  "1234567890123456789", "               7",              // longer: cut at 15
-  "2147483647", "2147483648", "4294967295", "4294967296",  // overflow
-  "4294967306", "-2147483648", "-2147483649", "99999999999999",
-  "32767", "32768", "32769", "65536", "-1", "0", "1",       // around the limit
-  "abc", "x", "H", "ZZZZZZZZZZZZZZZ",                       // letters
-  "12abc", "a12", "1 2", " -5", "+7", "0x10", "1e3", "3-",  // mixed
-  "2C0H", "\xA3\xA4", "-\t5", "+ 5",
-};
-
-// The documented parse, written out here: first 15 characters, blanks
-// skipped, one sign, digits to the first other character, modulo 2^32.
-int documented_value(const char *text) {
-  std::string t = std::string(text).substr(0, kFieldCharacters);
-  size_t i = 0;
-  while (i < t.size() && (t[i] == ' ' || (t[i] >= '\t' && t[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-  uint32_t value = 0;
-  for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) value = value * 10u + (t[i] - '0');
-  if (negative) value = 0u - value;
-  return static_cast<int32_t>(value);
-}
 
 class SetupSweep : public testing::Test {
  protected:
@@ -72,7 +47,9 @@ TEST_F(SetupSweep, EveryCountTextEndsInItsDocumentedResult) {
       run_command_with_dialog(window, Expected.setup_command,
                               {set_text(Expected.count_edit, text), post_command(IDOK)});
       EXPECT_EQ(value, Total_Count);
-      if (value > 0) EXPECT_EQ(value - 1, Pattern_Buffer[value - 1]);
+      if (value > 0) {
+        EXPECT_EQ(value - 1, Pattern_Buffer[value - 1]);
+      }
     }
     ++tried;
   }
@@ -82,9 +59,9 @@ TEST_F(SetupSweep, EveryCountTextEndsInItsDocumentedResult) {
 // Each list closed on each entry in turn, then with no selection, all in one
 // opening of the dialog; Cancel keeps what the last close-up stored.
 TEST_F(SetupSweep, EveryListEntryAndNoSelectionStoreTheirValue) {
-  int tried = 0;
+  int tried = 0, last_level = -1;
   run_command_with_dialog(window, Expected.setup_command, {
-    inspect([&tried](HWND dialog) {
+    inspect([&tried, &last_level](HWND dialog) {
       HWND combo = GetDlgItem(dialog, kBaseCombo);
       std::vector<std::string> entries = combo_entries(dialog, kBaseCombo);
       for (int i = -1; i < static_cast<int>(entries.size()); ++i) {
@@ -101,11 +78,12 @@ TEST_F(SetupSweep, EveryListEntryAndNoSelectionStoreTheirValue) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kLevelCombo, CBN_CLOSEUP), reinterpret_cast<LPARAM>(combo));
         int want = i < 0 ? Expected.none_level : std::stoi(entries[i]);
         EXPECT_EQ(want, IRQ_Level) << "level entry " << i;
+        last_level = want;
         ++tried;
       }
     }),
     post_command(IDCANCEL)});
-  EXPECT_EQ(Expected.none_level, IRQ_Level) << "Cancel undoes nothing";
+  EXPECT_EQ(last_level, IRQ_Level) << "Cancel undoes nothing the last close-up stored";
   std::printf("list close-ups tried: %d\n", tried);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "field_texts.h"
 #include "int_state.h"
 #include "int_test_support.h"
 #include "program_expect.h"
@@ -120,6 +121,30 @@ TEST_F(WendalSample, RateBelowOneIsRefusedWithAMessage) {
     EXPECT_EQ(100, Sampling_Rate);
     EXPECT_EQ(1000, Clock_Divisor_2);
   }
+}
+
+// Every kind of rate text: below 1 refused with the dialog left open, 1 to
+// 15000 stored as parsed, above 15000 stored as 15000; the divisor always
+// follows the stored rate.
+TEST_F(WendalSample, EveryRateTextEndsInItsDocumentedResult) {
+  int tried = 0;
+  for (const char *text : field_texts::kFieldTexts) {
+    SCOPED_TRACE(std::string("rate text \"") + text + "\"");
+    const int value = field_texts::documented_value(text);
+    setup_ok("30", "100");
+    if (value < 1) {
+      BoxSeen box;
+      setup({set_text(1008, text), post_command(IDOK), dismiss_box(&box), post_command(IDCANCEL)});
+      EXPECT_EQ("Sampling Rate can be assigned at least 1", box.text);
+      EXPECT_EQ(100, Sampling_Rate);
+    } else {
+      setup({set_text(1008, text), post_command(IDOK)});
+      EXPECT_EQ(value > 15000 ? 15000 : value, Sampling_Rate);
+    }
+    EXPECT_EQ(2000000 / (20 * Sampling_Rate), Clock_Divisor_2);
+    ++tried;
+  }
+  std::printf("rate texts tried: %d\n", tried);
 }
 
 TEST_F(WendalSample, RefusedCountLeavesTheRateUnread) {
