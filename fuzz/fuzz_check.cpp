@@ -105,4 +105,8 @@ void expect_code_in(const char *call, int code, const int *allowed) {
   fail(call, "returned %d, not a code this call documents", code);
 }
 
+void expect_result_kept(const char *call, int code, bool kept) {
+  if (!kept) fail(call, "wrote an out-parameter although it returned %d", code);
+}
+
 }  // namespace fuzz

@@ -12,6 +12,13 @@
 
 namespace fuzz {
 
+// What an out-parameter holds before a call: a failing call must leave it so.
+constexpr int kCanary = static_cast<int>(0xA5A5A5A5u);
+constexpr uint8_t kByteCanary = 0xA5;
+
+// A table of edge values as the last two arguments of any_int.
+#define FUZZ_EDGES(table) table, static_cast<int>(sizeof table / sizeof *table)
+
 // Prints the broken invariant with the call and aborts: libFuzzer keeps the input.
 [[noreturn]] void fail(const char *call, const char *format, ...)
   __attribute__((format(printf, 2, 3)));
@@ -43,21 +50,26 @@ void expect_accesses_within(const char *call, const std::vector<iosim_access> &a
 void expect_no_access(const char *call, const std::vector<iosim_access> &accesses);
 // The code is one of the allowed list (terminated by -1).
 void expect_code_in(const char *call, int code, const int *allowed);
+// A call that returned code (not success) left its out-parameters as they were.
+void expect_result_kept(const char *call, int code, bool kept);
 
 bool is_read(const iosim_access &a);
 
-// One fuzzed library (or family of libraries): begin() runs before every
-// input; step() runs one decoded call. An input works one family only: the
-// kestan library claims no ports, so its calls may reach another family's
-// card, whose interrupt handler would then run inside a kestan call.
+// The library (or family of libraries) of one fuzz target: begin() runs
+// before every input; step() runs one decoded call; reaches_simulator() is
+// the start-up check that the library talks to the simulated PC, not to
+// real ports: on a fresh simulator, a write through the library shows in
+// the journal. Each target program has its own, so that its run reports
+// the coverage of its libraries alone; the kestan library, which claims no
+// ports, never meets another family's card and its interrupt handler.
 struct Library {
   const char *name;
   void (*begin)();
   void (*step)(FuzzedDataProvider &in);
+  bool (*reaches_simulator)();
 };
 
-extern const Library kKestanLibrary;
-extern const Library kPortCardLibraries;
+extern const Library kTarget;
 
 }  // namespace fuzz
 

@@ -24,6 +24,9 @@ have g++ || need+=(g++)
 [ -d /usr/src/googletest ] || need+=(googletest)
 pkg_present libgtest-dev || need+=(libgtest-dev)
 pkg_present libbenchmark-dev || need+=(libbenchmark-dev)
+# bench/panels' lamp_latency: Xlib and XTEST.
+pkg_present libx11-dev || need+=(libx11-dev)
+pkg_present libxtst-dev || need+=(libxtst-dev)
 have clang++ || need+=(clang)
 [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || need+=(libclang-rt-14-dev)
 

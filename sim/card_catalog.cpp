@@ -1,6 +1,7 @@
 #include "card_catalog.h"
 
 #include "cards/kestan_card.h"
+#include "cards/kestan_counting_card.h"
 #include "cards/lamp_cards.h"
 #include "cards/port_cards.h"
 // Card models of the other kinds: include the model's header here.
@@ -11,6 +12,7 @@ namespace {
 
 const CardKind kCardKinds[] = {
     {"kestan", make_kestan_card},
+    {"kestan_counter", make_kestan_counting_card},
     {"fenmar", make_fenmar_card},
     {"wendal", make_wendal_card},
     {"dulvar", make_dulvar_card},

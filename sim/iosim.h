@@ -14,6 +14,15 @@
  * stderr). An unoccupied port reads FFH (a word FFFFH; a word access that
  * straddles a card edge is two byte cycles).
  *
+ * The rack kind "kestan_counter" is a Kestan card (kind "kestan" to its
+ * driver and to iosim_card_at) with a counting fixture in its test socket
+ * instead of the loopback cable: its 32 input lines show a count that steps
+ * by one before every read cycle of input port 0 (a byte or word read at
+ * offset 0; the first gives 1), whatever the outputs are. Reads of ports 1
+ * to 3 and iosim_read_inputs show the count reached and step nothing. It
+ * gives a program inputs that change on every pass, e.g.
+ * KESTAN_SIM_RACK=kestan_counter@2A8.
+ *
  * io_claim plugs a model of the claimed kind when the claimed range is
  * empty; a claim over a card of another kind (or at another base) is
  * refused with IO_CLAIM_OVERLAP; a claim of a kind with no model is recorded
@@ -71,7 +80,8 @@ int  iosim_card_at(unsigned short port, char *kind, int size);
  *                   (channel) number chip, 8 lines each
  * By default every card has its test cable in (loopback): each input line
  * follows the output that the cable joins to it, and a line that nothing
- * drives floats high (reads 1).
+ * drives floats high (reads 1). (On a kestan_counter card the inputs
+ * follow its count instead; pulling its fixture lets them float high.)
  */
 
 /* Drive the lines of mask from outside with value; they no longer follow the cable. */

@@ -19,12 +19,14 @@ KestanCard::KestanCard() {
 }
 
 uint32_t KestanCard::input_lines() const {
-  uint32_t cable = loopback_ ? outputs_ : 0xFFFFFFFFu;
-  return (cable & ~driven_mask_) | (driven_value_ & driven_mask_);
+  return (socket_lines() & ~driven_mask_) | (driven_value_ & driven_mask_);
 }
 
 uint8_t KestanCard::read8(unsigned offset) {
-  if (offset < kDataPorts) return byte_of(input_lines(), offset);
+  if (offset < kDataPorts) {
+    before_input_read(offset);
+    return byte_of(input_lines(), offset);
+  }
   if (offset < kPorts - 1) return timer_.read(offset - kTimerFirst);
   return 0xFF;
 }
@@ -39,7 +41,10 @@ void KestanCard::write8(unsigned offset, uint8_t value) {
 }
 
 uint16_t KestanCard::read16(unsigned offset) {
-  if (offset == 0 || offset == 2) return static_cast<uint16_t>(input_lines() >> (8 * offset));
+  if (offset == 0 || offset == 2) {
+    before_input_read(offset);
+    return static_cast<uint16_t>(input_lines() >> (8 * offset));
+  }
   return CardModel::read16(offset);
 }
 

@@ -56,6 +56,15 @@ class KestanCard : public CardModel {
 
   Pit8254 &timer() { return timer_; }
 
+ protected:
+  // What the test socket brings to the input lines that nothing drives from
+  // outside: with the loopback cable the outputs, with none all ones.
+  virtual uint32_t socket_lines() const { return loopback_ ? outputs_ : 0xFFFFFFFFu; }
+  // Called before each read cycle of a digital input port (offset 0 to 3; a
+  // word read at 0 or 2 is one cycle).
+  virtual void before_input_read(unsigned offset) { (void)offset; }
+  bool loopback() const { return loopback_; }
+
  private:
   uint32_t input_lines() const;
 

@@ -10,10 +10,13 @@
 #   - the input lamps of the joined lines following them (red where a lamp
 #     was clicked, white elsewhere), the joined group still input (green);
 #   - an input lamp of a line nothing drives red: open lines read 1.
-# The screenshot is taken 120 ms after the last click: two polls of 50 ms
-# and 20 ms for the drawing to reach the screen. dulvar_panel also goes to
-# 96-bit and back: channels 4 and 5 disappear, are not clickable meanwhile,
-# and come back with the state they had.
+# The screen is read 100 ms (two polls) after the last click and must have
+# been read within 150 ms for the check to say "within two polls". Next to
+# the chosen address the rack holds other cards, so that an entry one off
+# lands on a range the library cannot claim and the lamps show it (no card:
+# nothing is read). dulvar_panel also goes to 96-bit and back: channels 4
+# and 5 disappear, are not clickable meanwhile, and come back with the state
+# they had.
 #   port_panels.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM
 set -uo pipefail
 . "$(dirname "$0")/userview.sh"
@@ -21,19 +24,20 @@ sim=$1 shots=$2 program=$3
 mkdir -p "$shots"
 
 # One line per program: window title, base-address selector (client x,y),
-# the address entry chosen (index, 0 is "(None)") and its text, how the
+# the address entry chosen (index, 0 is "(None)") and its text, the rack
+# (cards just below and just after the card at that address), how the
 # card's cable joins lines (channels: channel 2k to 2k + 1 port for port;
 # port_c: Port A line i to Port C line i), a line nothing drives
 # (channel:group:bit), the mode selector (client x,y) or "-", then the
 # output groups set one after the other (channel:group:clicked bits).
 programs="
-fenmar_panel Fenmar 352,90  9  220H port_c   0:B:0 -       0:A:1,6
-wendal_panel Wendal 352,140 17 220H channels 1:B:0 -       0:A:1,6
-dulvar_panel Dulvar 252,340 3  220H channels 1:B:0 450,340 0:A:1,6 4:A:2
+fenmar_panel Fenmar 352,90  9  220H kestan@218,kestan@224 port_c   0:B:0 -       0:A:1,6
+wendal_panel Wendal 352,140 17 220H kestan@218,kestan@22C channels 1:B:0 -       0:A:1,6
+dulvar_panel Dulvar 252,340 3  220H kestan@218,kestan@238 channels 1:B:0 450,340 0:A:1,6 4:A:2
 "
 row=$(awk -v p="$program" '$1 == p' <<<"$programs")
 [ -n "$row" ] || { echo "port_panels.sh: no scenario for \"$program\"" >&2; exit 2; }
-read -r _ title selector entry address cable open mode outputs <<<"$row"
+read -r _ title selector entry address rack cable open mode outputs <<<"$row"
 IFS=, read -r sel_x sel_y <<<"$selector"
 IFS=: read -r open_ch open_group open_bit <<<"$open"
 IFS=, read -r mode_x mode_y <<<"$mode"
@@ -44,6 +48,8 @@ read -ra outputs <<<"$outputs"
 # pixels left of bit 0. Channel c is the row whose lamps stand at y 40 + 50 c.
 declare -A X0=([A]=180 [B]=480 [CL]=590 [CU]=290) LINES=([A]=8 [B]=8 [CL]=4 [CU]=4)
 declare -A NAME=([A]="Port A" [B]="Port B" [CL]="Port C(Lower)" [CU]="Port C(Upper)")
+poll_ms=50
+shot_limit_ms=150
 row_y() { echo $((40 + 50 * $1)); }
 lamp_x() { echo $((X0[$1] - 20 * $2)); }
 leftmost_x() { echo $((X0[$1] - 20 * (LINES[$1] - 1))); }
@@ -98,22 +104,6 @@ check_expectations() {
   EXPECT=()
 }
 
-# capture FILE: the window as the screen shows it now (no settling wait).
-capture() {
-  import -window root -crop "$(uv_geometry "$win")" +repage "$1" 2>/dev/null
-}
-
-# click_exit: "Exit", the menu bar's only command, clicked with the mouse
-# at its place in the bar (just above the client area). From the keyboard
-# (uv_menu) it does not work here: once an entry has been chosen the
-# selector keeps the focus, and under Wine 8 F10 in a drop-down list does
-# not open the main window's menu.
-click_exit() {
-  uv_click "$win" $((UV_CLIENT_X + 16)) $((UV_CLIENT_Y - 10))
-}
-
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
 fail_with_screen() {
   import -window root "$shots/$program-failed.png" 2>/dev/null
   uv_fail "$1"
@@ -125,16 +115,16 @@ fail_with_screen() {
 # set_output CHANNEL GROUP BITS: O box, then the lamps of BITS (comma-separated);
 # the screenshot after the last click is checked (see the top).
 set_output() {
-  local ch=$1 group=$2 bits=${3//,/ } y x0 bit t0 t1 shot=$UV_TMP/$program-$1$2.png
+  local ch=$1 group=$2 bits=${3//,/ } y x0 bit shot=$UV_TMP/$program-$1$2.png
   y=$(row_y "$ch") x0=${X0[$group]}
   uv_client_click "$win" $((x0 + 33)) $((y + 17))   # O box (hit for y in Y+8..Y+25)
   sleep 0.3
+  uv_timed_shot_start "$win" $((2 * poll_ms))
   for bit in $bits; do uv_client_click "$win" $(($(lamp_x "$group" "$bit") + 8)) $((y + 8)); done
-  t0=$(now_ms)
-  sleep 0.12
-  capture "$shot"
-  t1=$(now_ms)
-  uv_note "CH$ch ${NAME[$group]}: screenshot done $((t1 - t0)) ms after the last lamp click"
+  uv_timed_shot_take "$shot" || uv_fail "CH$ch ${NAME[$group]}: the timed screenshot failed"
+  uv_note "CH$ch ${NAME[$group]}: screen read ${UV_SHOT_BEGAN:-?} to ${UV_SHOT_ENDED:-?} ms after the last click (limit $shot_limit_ms ms)"
+  [ -n "$UV_SHOT_ENDED" ] && [ "$UV_SHOT_ENDED" -le "$shot_limit_ms" ] ||
+    uv_fail "CH$ch ${NAME[$group]}: screen read ${UV_SHOT_ENDED:-never} ms after the last click, not within $shot_limit_ms ms: no check of two polls"
   expect_frame "$ch" "$group" dark_green
   local joined_ch joined_group joined_bit shown=" $bits " i
   read -r joined_ch joined_group _ <<<"$(joined_line "$ch" "$group" 0)"
@@ -180,7 +170,7 @@ switch_modes() {
   local shot=$UV_TMP/$program-96.png c g b
   uv_choose "$win" "$mode_x" "$mode_y" 0
   sleep 0.3
-  capture "$shot"
+  uv_shot "$win" "$shot"
   cp "$shot" "$shots/$program-96bit.png"
   expect_row_shown 0
   expect_frame 3 A green
@@ -195,7 +185,7 @@ switch_modes() {
   uv_choose "$win" "$mode_x" "$mode_y" 1
   sleep 0.3
   shot=$UV_TMP/$program-144.png
-  capture "$shot"
+  uv_shot "$win" "$shot"
   for c in 0 4 5; do expect_row_shown "$c"; done
   for field in "${outputs[@]}"; do
     IFS=: read -r c g b <<<"$field"
@@ -214,12 +204,13 @@ switch_modes() {
 
 # --- the scenario ------------------------------------------------------------------
 
+export KESTAN_SIM_RACK=$rack
 uv_start "$sim" "$program"
 win=$(uv_window "$title")
 [ -n "$win" ] || fail_with_screen "no window \"$title\""
 
 shot=$UV_TMP/$program-start.png
-capture "$shot"
+uv_shot "$win" "$shot"
 expect_lamp "$open_ch" "$open_group" "$open_bit" white "no card chosen yet"
 check_expectations "$shot" "at start"
 
@@ -227,7 +218,7 @@ uv_choose "$win" "$sel_x" "$sel_y" "$entry"
 uv_note "chose entry $entry, $address"
 sleep 0.3
 shot=$UV_TMP/$program-address.png
-capture "$shot"
+uv_shot "$win" "$shot"
 expect_lamp "$open_ch" "$open_group" "$open_bit" red "open line, polled"
 check_expectations "$shot" "address $address chosen"
 
@@ -239,7 +230,7 @@ done
 [ "$mode_x" != - ] && switch_modes
 cp "$result" "$shots/$program.png"
 
-click_exit
+uv_menu_click "$win" 20                           # Exit, the menu bar's only command
 code=$(uv_wait_exit 10)
 [ "$code" = 0 ] || uv_fail "Exit: exit code $code"
 uv_done
