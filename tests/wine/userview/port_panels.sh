@@ -24,20 +24,22 @@ sim=$1 shots=$2 program=$3
 mkdir -p "$shots"
 
 # One line per program: window title, base-address selector (client x,y),
-# the address entry chosen (index, 0 is "(None)") and its text, the rack
+# the address to choose and the selector's address step (its entries are
+# "(None)", then the addresses from 200H in that step), the rack
 # (cards just below and just after the card at that address), how the
 # card's cable joins lines (channels: channel 2k to 2k + 1 port for port;
 # port_c: Port A line i to Port C line i), a line nothing drives
 # (channel:group:bit), the mode selector (client x,y) or "-", then the
 # output groups set one after the other (channel:group:clicked bits).
 programs="
-fenmar_panel Fenmar 352,90  9  220H kestan@218,kestan@224 port_c   0:B:0 -       0:A:1,6
-wendal_panel Wendal 352,140 17 220H kestan@218,kestan@22C channels 1:B:0 -       0:A:1,6
-dulvar_panel Dulvar 252,340 3  220H kestan@218,kestan@238 channels 1:B:0 450,340 0:A:1,6 4:A:2
+fenmar_panel Fenmar 352,90  220 4  kestan@218,kestan@224 port_c   0:B:0 -       0:A:1,6
+wendal_panel Wendal 352,140 220 2  kestan@218,kestan@22C channels 1:B:0 -       0:A:1,6
+dulvar_panel Dulvar 252,340 220 16 kestan@218,kestan@238 channels 1:B:0 450,340 0:A:1,6 4:A:2
 "
 row=$(awk -v p="$program" '$1 == p' <<<"$programs")
 [ -n "$row" ] || { echo "port_panels.sh: no scenario for \"$program\"" >&2; exit 2; }
-read -r _ title selector entry address rack cable open mode outputs <<<"$row"
+read -r _ title selector address step rack cable open mode outputs <<<"$row"
+entry=$((1 + (0x$address - 0x200) / step))
 IFS=, read -r sel_x sel_y <<<"$selector"
 IFS=: read -r open_ch open_group open_bit <<<"$open"
 IFS=, read -r mode_x mode_y <<<"$mode"
@@ -215,12 +217,12 @@ expect_lamp "$open_ch" "$open_group" "$open_bit" white "no card chosen yet"
 check_expectations "$shot" "at start"
 
 uv_choose "$win" "$sel_x" "$sel_y" "$entry"
-uv_note "chose entry $entry, $address"
+uv_note "chose ${address}H (entry $entry)"
 sleep 0.3
 shot=$UV_TMP/$program-address.png
 uv_shot "$win" "$shot"
 expect_lamp "$open_ch" "$open_group" "$open_bit" red "open line, polled"
-check_expectations "$shot" "address $address chosen"
+check_expectations "$shot" "${address}H chosen"
 
 result=""
 for field in "${outputs[@]}"; do
