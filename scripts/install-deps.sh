@@ -16,6 +16,8 @@ have xauth || need+=(xauth)
 have xdotool || need+=(xdotool)
 [ -x /usr/bin/import ] || need+=(imagemagick)
 have xwininfo || need+=(x11-utils)
+# tests/wine/userview/timed_shot.py: a screen copy at a known moment (ctypes, Xlib).
+[ -x /usr/bin/python3 ] || need+=(python3)
 have cmake || need+=(cmake)
 have make || need+=(make)
 have zip || need+=(zip)

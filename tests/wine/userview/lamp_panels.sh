@@ -11,25 +11,27 @@ set -uo pipefail
 sim=$1 shots=$2 program=$3
 mkdir -p "$shots"
 
-# One row per program. The selector's top-left corner and the entry to pick
-# (0 "(None)", 1 "Demo", then the addresses in the program's step). The rack
-# is the simulated PC: next to the chosen address sit cards of another kind,
-# so an entry one off lands on a range the library cannot claim (or, for
-# kestan, on an empty bus whose inputs float high) and the lamps show it.
-# Lamp tables as the programs lay them out: channel n at
-# x0 - dx * (n mod per_row), y + row_dy * (n div per_row), inputs at in_y,
-# outputs at out_y. Then the three channels clicked, one left alone, and the
-# one clicked after "(None)".
-#  program      title   sel_x sel_y entry rack                              x0  dx per_row in_y out_y row_dy clicks  idle after
+# One row per program. The selector's top-left corner, the address to choose
+# and the selector's address step: its entries are "(None)", "Demo", then the
+# addresses from 200H in that step, so the address is entry
+# 2 + (address - 200H) / step. The rack is the simulated PC: next to the
+# chosen address sit cards of another kind, so an entry one off lands on a
+# range the library cannot claim (or, for kestan, on an empty bus whose
+# inputs float high) and the lamps show it. Lamp tables as the programs lay
+# them out: channel n at x0 - dx * (n mod per_row), y + row_dy * (n div
+# per_row), inputs at in_y, outputs at out_y. Then the three channels
+# clicked, one left alone, and the one clicked after "(None)".
+#  program      title   sel_x sel_y address step rack                             x0  dx per_row in_y out_y row_dy clicks  idle after
 lamp_programs='
-kestan_panel  Kestan  192   208   23    kestan@2A8                          320 20 16      60   154   -20    0,15,31 16   5
-orvel_panel   Orvel   192   208   18    kestan@2A8,kestan@2F0,kestan@310    320 20 16      60   154   -20    1,16,30 17   2
-sarrow_panel  Sarrow  192   180   24    kestan@2A8,kestan@2B8               320 20 16      40   120   0      0,7,15  8    3
-pellin_panel  Pellin  152   170   10    kestan@2A8,kestan@208,kestan@212    230 30 8       40   120   0      0,3,7   1    5
+kestan_panel  Kestan  192   208   2A8     8    kestan@2A8                         320 20 16      60   154   -20    0,15,31 16   5
+orvel_panel   Orvel   192   208   300     16   kestan@2A8,kestan@2F0,kestan@310   320 20 16      60   154   -20    1,16,30 17   2
+sarrow_panel  Sarrow  192   180   2B0     8    kestan@2A8,kestan@2B8              320 20 16      40   120   0      0,7,15  8    3
+pellin_panel  Pellin  152   170   210     2    kestan@2A8,kestan@208,kestan@212   230 30 8       40   120   0      0,3,7   1    5
 '
 row=$(echo "$lamp_programs" | awk -v p="$program" '$1 == p')
 [ -n "$row" ] || { echo "lamp_panels.sh: no scenario for $program"; exit 2; }
-read -r _ title sel_x sel_y entry rack x0 dx per_row in_y out_y row_dy clicks idle after <<<"$row"
+read -r _ title sel_x sel_y address step rack x0 dx per_row in_y out_y row_dy clicks idle after <<<"$row"
+entry=$((2 + (0x$address - 0x200) / step))
 IFS=, read -r -a clicked <<<"$clicks"
 
 # The panels poll every 50 ms; the screen is read two polls after the last
@@ -77,6 +79,7 @@ all=("${lit[@]}" "out:$idle" "in:$idle" "out:$after" "in:$after")
 expect_lamps "$shot" "at start" "$white" "${all[@]}"
 
 uv_choose "$win" "$sel_x" "$sel_y" "$entry"
+uv_note "chose ${address}H (entry $entry), clicked output lamps $clicks"
 mkfifo "$UV_TMP/moment"
 /usr/bin/python3 "$(dirname "$0")/timed_shot.py" "$win" $((2 * poll_ms)) "$UV_TMP/timed.ppm" \
   <"$UV_TMP/moment" >"$UV_TMP/timed.out" & grabber=$!

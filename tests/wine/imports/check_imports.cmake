@@ -1,0 +1,61 @@
+# Checks, with objdump -p, one program's binding of its card library: the
+# import table names DLL, imports from it only by ordinal, exactly the
+# ordinals the program's source calls, and names no other card library.
+# cmake -DOBJDUMP=... -DPROGRAM=x.exe -DDLL=x.dll -DORDINALS=1,2,6,9
+#       -DCARD_DLLS=kestan.dll,orvel.dll,... -P check_imports.cmake
+
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/../common/objdump_tables.cmake)
+
+set(failures 0)
+macro(fail text)
+  message(SEND_ERROR "${text}")
+  math(EXPR failures "${failures} + 1")
+endmacro()
+
+get_filename_component(program ${PROGRAM} NAME)
+if(NOT EXISTS ${PROGRAM})
+  message(FATAL_ERROR "no ${PROGRAM}")
+endif()
+string(REPLACE "," ";" expected "${ORDINALS}")
+string(REPLACE "," ";" card_dlls "${CARD_DLLS}")
+list(SORT expected COMPARE NATURAL)
+
+objdump_lines(${PROGRAM} lines)
+imported_dlls("${lines}" dlls)
+string(TOLOWER "${DLL}" dll)
+if(NOT dll IN_LIST dlls)
+  fail("${program}: the import table does not name ${DLL} (it names: ${dlls})")
+endif()
+foreach(other IN LISTS card_dlls)
+  if(NOT other STREQUAL dll AND other IN_LIST dlls)
+    fail("${program}: imports another card library, ${other}")
+  endif()
+endforeach()
+
+dll_imports("${lines}" ${DLL} found named unread)
+foreach(line IN LISTS named)
+  fail("${program}: ${DLL} entry imported by name: '${line}'")
+endforeach()
+foreach(line IN LISTS unread)
+  fail("${program}: cannot read import line '${line}'")
+endforeach()
+list(SORT found COMPARE NATURAL)
+string(REPLACE ";" " " found_text "${found}")
+string(REPLACE ";" " " expected_text "${expected}")
+message(STATUS "${program}: ${DLL} by ordinal ${found_text}; its source calls ${expected_text}")
+if(NOT "${found}" STREQUAL "${expected}")
+  set(missing ${expected})
+  set(extra ${found})
+  if(found)
+    list(REMOVE_ITEM missing ${found})
+  endif()
+  if(expected)
+    list(REMOVE_ITEM extra ${expected})
+  endif()
+  fail("${program}: imports ordinals '${found_text}' from ${DLL}, expected '${expected_text}' (missing: '${missing}', unexpected: '${extra}')")
+endif()
+
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} problem(s) in the import table of ${program}")
+endif()
