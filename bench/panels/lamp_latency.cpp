@@ -9,8 +9,9 @@
 // window. Each click toggles: pixel NAME is expected lit (pure red) after
 // odd clicks and unlit after even ones. The time of a click is taken once
 // the X server has taken the button press. Prints one line per click and,
-// per pixel, the minimum, median and maximum in milliseconds. Exit code 1
-// when a pixel did not change within 2 s.
+// per pixel, the minimum, median and maximum in milliseconds, also of each
+// further pixel's lag behind the first. Exit code 1 when a pixel did not
+// change within 2 s.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -105,12 +106,23 @@ bool move_pointer(Display *display, Window window, int x, int y) {
   return true;
 }
 
+void print_figures(const std::string &name, const std::vector<double> &ms) {
+  if (ms.empty()) return;
+  std::printf("%s: min %.1f ms, median %.1f ms, max %.1f ms over %zu clicks\n", name.c_str(),
+              *std::min_element(ms.begin(), ms.end()), median(ms),
+              *std::max_element(ms.begin(), ms.end()), ms.size());
+}
+
+// Each pixel's times, then each further pixel's lag behind the first one
+// (for a lamp that follows another: the part that is not the click's own).
 void print_summary(const std::vector<Watched> &watched) {
-  for (const Watched &w : watched) {
-    if (w.ms.empty()) continue;
-    std::printf("%s: min %.1f ms, median %.1f ms, max %.1f ms over %zu clicks\n", w.name.c_str(),
-                *std::min_element(w.ms.begin(), w.ms.end()), median(w.ms),
-                *std::max_element(w.ms.begin(), w.ms.end()), w.ms.size());
+  for (const Watched &w : watched) print_figures(w.name, w.ms);
+  const Watched &first = watched[0];
+  for (size_t i = 1; i < watched.size(); ++i) {
+    std::vector<double> lag;
+    for (size_t n = 0; n < watched[i].ms.size() && n < first.ms.size(); ++n)
+      lag.push_back(watched[i].ms[n] - first.ms[n]);
+    print_figures(watched[i].name + " after " + first.name, lag);
   }
 }
 

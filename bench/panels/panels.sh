@@ -28,7 +28,7 @@ EXIT_X=20                    # "Exit" on the menu bar, window pixels
 
 # proc_env_has PID NAME=VALUE: whether the process's environment holds it.
 proc_env_has() {
-  tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "$2"
+  tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "$2"
 }
 
 # windows_process NAME: the Wine process of this session's prefix that runs
@@ -37,7 +37,7 @@ windows_process() {
   local p
   for p in /proc/[0-9]*; do
     p=${p#/proc/}
-    tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qi "$1\.exe" || continue
+    tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -qi "$1\.exe" || continue
     case $(readlink "/proc/$p/exe" 2>/dev/null) in
       *wine-preloader | *wine64-preloader | */wine | */wine64) ;;
       *) continue ;;
@@ -62,7 +62,7 @@ x_server_process() {
   for p in /proc/[0-9]*; do
     p=${p#/proc/}
     [ "$(cat "/proc/$p/comm" 2>/dev/null)" = Xvfb ] || continue
-    tr '\0' '\n' <"/proc/$p/cmdline" | grep -qxF "$display" && { echo "$p"; return; }
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/cmdline" | grep -qxF "$display" && { echo "$p"; return; }
   done
 }
 
@@ -137,9 +137,16 @@ start() {
 
 # stop WINDOW: a click on Exit, the menu bar's only item (the keyboard does
 # not reach the menu while the address selector has the focus).
+# Now and then the first click is lost: then once more, and a note.
 stop() {
   uv_menu_click "$1" "$EXIT_X"
-  [ "$(uv_wait_exit 10)" = 0 ] || uv_fail "$UV_PROGRAM did not end with code 0 on Exit"
+  local code; code=$(uv_wait_exit 5)
+  if [ "$code" = hang ]; then
+    uv_note "$UV_PROGRAM: still running 5 s after a click on Exit; clicking again"
+    uv_menu_click "$1" "$EXIT_X"
+    code=$(uv_wait_exit 10)
+  fi
+  [ "$code" = 0 ] || uv_fail "$UV_PROGRAM did not end with code 0 on Exit ($code)"
 }
 
 # lamp_pixel X Y: the centre of the lamp whose top-left is at client X, Y,
@@ -173,9 +180,13 @@ if [ -n "$w" ]; then
   status=$?
   sed 's/^/  /' "$UV_TMP/latency.txt"
   [ $status -eq 0 ] || uv_fail "lamp_latency ended with $status"
-  median=$(sed -n 's/^input-lamp-0(loopback): .*median \([0-9.]*\) ms.*/\1/p' "$UV_TMP/latency.txt")
-  [ -n "$median" ] && awk -v m="$median" -v t="$TARGET_LATENCY_MS" \
-    'BEGIN { printf "  input lamp median %.1f ms, target at most %d ms: %s\n", m, t, (m <= t) ? "met" : "MISSED" }'
+  # "NAME: min A ms, median B ms, max C ms over N clicks" -> verdicts.
+  awk -v t="$TARGET_LATENCY_MS" '/^input-lamp-0/ {
+    what = ($0 ~ / after /) ? "input lamp after output lamp" : "input lamp after click"
+    median = $(NF - 7); max = $(NF - 4)
+    printf "  %s: median %.1f ms, max %.1f ms; target at most %d ms: median %s, max %s\n",
+           what, median, max, t, (median <= t) ? "met" : "MISSED", (max <= t) ? "met" : "MISSED" }' \
+      "$UV_TMP/latency.txt"
   stop "$w"
 fi
 

@@ -22,11 +22,22 @@ uv_cleanup() {
 }
 
 # uv_start FOLDER PROGRAM: starts FOLDER/PROGRAM.exe; its output goes to files
-# (a pipe would be held open by Wine's services).
+# (a pipe would be held open by Wine's services). A watcher keeps its exit
+# code in a file for uv_wait_exit: only the shell that started a process can
+# wait for it, and uv_wait_exit usually runs in a command substitution.
 uv_start() {
-  (cd "$1" && exec env -u WINEPATH wine "$2.exe" </dev/null >"$UV_TMP/$2.out" 2>&1) &
-  UV_PID=$!
+  local run=$UV_TMP/$2 i
+  rm -f "$run.pid" "$run.rc"
+  (
+    cd "$1" || exit
+    env -u WINEPATH wine "$2.exe" </dev/null >"$run.out" 2>&1 &
+    echo $! >"$run.pid"
+    wait $!
+    echo $? >"$run.rc.part" && mv "$run.rc.part" "$run.rc"
+  ) >/dev/null 2>&1 &
   UV_PROGRAM=$2
+  for i in $(seq 1 $((UV_TIMEOUT * 100))); do [ -s "$run.pid" ] && break; sleep 0.01; done
+  UV_PID=$(cat "$run.pid" 2>/dev/null)
 }
 
 # uv_window TITLE: prints the X window of the visible top-level window with
@@ -133,11 +144,9 @@ uv_choose() {
 # uv_wait_exit SECONDS: waits for the program to end; prints its exit code,
 # or "hang" after the time.
 uv_wait_exit() {
-  local i
+  local i rc=$UV_TMP/$UV_PROGRAM.rc
   for i in $(seq 1 $(($1 * 10))); do
-    if ! kill -0 "$UV_PID" 2>/dev/null; then
-      wait "$UV_PID"; echo $?; return
-    fi
+    [ -f "$rc" ] && { cat "$rc"; return; }
     sleep 0.1
   done
   echo hang
@@ -174,4 +183,30 @@ uv_dialog_edit() {
 # keyboard does not reach the menu.
 uv_menu_click() {
   uv_click "$1" "$2" $((UV_CLIENT_Y - 11))
+}
+
+# uv_timed_shot_start WINDOW AT_MS: readies a screenshot of the window to be
+# taken AT_MS milliseconds after a moment given later (timed_shot.py, which
+# starts slowly on a busy machine, so it is started ahead of the clicks).
+# uv_timed_shot_take FILE: the moment is now; waits for the screenshot,
+# saves it as FILE and sets UV_SHOT_BEGAN and UV_SHOT_ENDED: when the screen
+# was read, in milliseconds after the moment (both empty if it failed).
+UV_DIR=$(dirname "${BASH_SOURCE[0]}")
+uv_timed_shot_start() {
+  local i
+  rm -f "$UV_TMP/moment" "$UV_TMP/timed.out" "$UV_TMP/timed.ppm"
+  mkfifo "$UV_TMP/moment"
+  /usr/bin/python3 "$UV_DIR/timed_shot.py" "$1" "$2" "$UV_TMP/timed.ppm" \
+    <"$UV_TMP/moment" >"$UV_TMP/timed.out" &
+  UV_GRABBER=$!
+  exec 3>"$UV_TMP/moment"
+  for i in $(seq 1 $((UV_TIMEOUT * 10))); do grep -q ready "$UV_TMP/timed.out" && break; sleep 0.1; done
+}
+uv_timed_shot_take() {
+  date +%s%N >&3
+  exec 3>&-
+  UV_SHOT_BEGAN="" UV_SHOT_ENDED=""
+  wait "$UV_GRABBER" || return 1
+  read -r _ UV_SHOT_BEGAN UV_SHOT_ENDED < <(grep '^read ' "$UV_TMP/timed.out")
+  /usr/bin/convert "$UV_TMP/timed.ppm" "$1"
 }
