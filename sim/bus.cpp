@@ -148,10 +148,12 @@ void Bus::out16(uint16_t port, uint16_t value) {
 // the address the library is given next. Until then it keeps its state, so a
 // library that takes its old range back finds the card as it left it. Cards
 // of the rack stay where they were put.
-void Bus::take_out_released_cards(unsigned base, unsigned length) {
+void Bus::take_out_released_cards(unsigned base, unsigned length, const char *kind) {
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = owner_[p];
-    if (s != kNoCard && slots_[s].by_claim && !claims_.find(slots_[s].base)) unplug_slot(s);
+    if (s == kNoCard || !slots_[s].by_claim || claims_.find(slots_[s].base)) continue;
+    if (slots_[s].base == base && same_kind(slots_[s].card->kind(), kind)) continue;  // taken back
+    unplug_slot(s);
   }
 }
 
@@ -164,7 +166,7 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
     name[i + 1] = '\0';
   }
   std::lock_guard<std::mutex> lk(lock_);
-  take_out_released_cards(base, length);
+  take_out_released_cards(base, length, name);
   bool empty = true;
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = owner_[p];
@@ -186,10 +188,14 @@ void Bus::release(unsigned base) {
 
 int Bus::irq_attach(int level, io_irq_handler handler, void *context) {
   std::lock_guard<std::mutex> lk(lock_);
+  // Cards' time is brought up to now first: what came due while no handler
+  // listened was dropped, and must not arrive as a burst.
+  advance_all(clock_now_ns());
   int result = irq_.attach(level, handler, context);
   if (result == IO_IRQ_OK) {
     adopt_level(level);
     start_ticker();
+    ticker_wake_.notify_one();
   }
   return result;
 }
@@ -253,7 +259,6 @@ int Bus::plug_locked(const char *kind, unsigned base) {
   std::memset(owner_ + base, s, length);
   slot.card->connect_interrupt([this, s] { route_interrupt(s); });
   slot.card->advance_to(clock_now_ns());  // the card's time starts now
-  if (slot.card->has_time_source()) start_ticker();
   return IOSIM_OK;
 }
 
@@ -400,8 +405,10 @@ void Bus::clock_advance(uint64_t ns) {
   irq_.deliver_all();
 }
 
-// Under the bus lock. The ticker is started once and runs for the life of
-// the process.
+// Under the bus lock. The ticker is started at the first interrupt handler
+// and lives as long as the process, asleep while no handler is attached:
+// without one nothing needs the cards' time between accesses, as every
+// access brings its card up to now.
 void Bus::start_ticker() {
   if (ticker_started_) return;
   ticker_started_ = true;
@@ -413,6 +420,13 @@ void Bus::ticker_loop() {
   const auto period = std::chrono::nanoseconds(kTickerPeriodNs);
   auto next = Steady::now();
   for (;;) {
+    {
+      std::unique_lock<std::mutex> lk(lock_);
+      if (!irq_.any_attached()) {
+        ticker_wake_.wait(lk, [this] { return irq_.any_attached(); });
+        next = Steady::now();
+      }
+    }
     next += period;
     std::this_thread::sleep_until(next);
     auto now = Steady::now();

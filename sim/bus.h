@@ -11,6 +11,7 @@
 #define KIT_SIM_BUS_H
 
 #include <cstdint>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -92,7 +93,7 @@ class Bus {
   void apply_rack(const char *text, bool report);
   int plug_locked(const char *kind, unsigned base);
   int slot_based_at(unsigned base);
-  void take_out_released_cards(unsigned base, unsigned length);
+  void take_out_released_cards(unsigned base, unsigned length, const char *kind);
   void unplug_slot(int s);
   void clear_locked();
   CardModel *card_based_at(unsigned base);
@@ -119,6 +120,7 @@ class Bus {
   Journal journal_;
   InterruptController irq_;
   bool ticker_started_ = false;
+  std::condition_variable ticker_wake_;  // an interrupt handler was attached
   char rack_text_[512] = {};
   bool rack_given_ = false;
 };

@@ -9,6 +9,7 @@ int InterruptController::attach(int level, io_irq_handler handler, void *context
   if (l.handler) return IO_IRQ_BUSY;
   l.handler = handler;
   l.context = context;
+  handlers_.fetch_add(1, std::memory_order_release);
   return IO_IRQ_OK;
 }
 
@@ -19,6 +20,7 @@ int InterruptController::detach(int level) {
   if (!l.handler) return IO_IRQ_NOT_ATTACHED;
   l.handler = nullptr;
   l.context = nullptr;
+  handlers_.fetch_sub(1, std::memory_order_release);
   pending_total_.fetch_sub(l.pending);
   l.pending = 0;
   // Once detach returns the handler runs no more: wait for a run in progress

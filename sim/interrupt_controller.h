@@ -28,6 +28,8 @@ class InterruptController {
   int attach(int level, io_irq_handler handler, void *context);  // IO_IRQ_*
   int detach(int level);                                         // IO_IRQ_*
   bool attached(int level);
+  // Some level has a handler (cheap; the ticker sleeps while there is none).
+  bool any_attached() const { return handlers_.load(std::memory_order_acquire) != 0; }
 
   // Count one request of the level (ignored without a handler).
   void raise(int level);
@@ -65,6 +67,7 @@ class InterruptController {
   std::condition_variable idle_;
   Level levels_[kLevels];
   std::atomic<uint64_t> pending_total_{0};
+  std::atomic<int> handlers_{0};
 };
 
 }  // namespace sim

@@ -106,6 +106,13 @@ TEST_F(Bus, AClaimTakesOutReleasedCardsThatClaimsPlugged) {
   EXPECT_STREQ("dulvar", kind);
   EXPECT_EQ(-1, iosim_card_at(0x200, nullptr, 0));
 
+  // Taking the old range back finds the card as it was left.
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x300, 8, "kestan"));
+  io_out8(0x300, 0x5A);
+  io_release(0x300);
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x300, 8, "kestan"));
+  EXPECT_EQ(0x5A, io_in8(0x300));
+
   ASSERT_EQ(IOSIM_OK, iosim_plug("kestan", 0x2A8));
   ASSERT_EQ(IO_CLAIM_OK, io_claim(0x2A8, 8, "kestan"));
   io_out8(0x2A8, 0x81);
