@@ -80,17 +80,10 @@ expect_lamps "$shot" "at start" "$white" "${all[@]}"
 
 uv_choose "$win" "$sel_x" "$sel_y" "$entry"
 uv_note "chose ${address}H (entry $entry), clicked output lamps $clicks"
-mkfifo "$UV_TMP/moment"
-/usr/bin/python3 "$(dirname "$0")/timed_shot.py" "$win" $((2 * poll_ms)) "$UV_TMP/timed.ppm" \
-  <"$UV_TMP/moment" >"$UV_TMP/timed.out" & grabber=$!
-exec 3>"$UV_TMP/moment"
-for i in $(seq 1 $((UV_TIMEOUT * 10))); do grep -q ready "$UV_TMP/timed.out" && break; sleep 0.1; done
+uv_timed_shot_start "$win" $((2 * poll_ms))
 for n in "${clicked[@]}"; do click_output "$n"; sleep 0.05; done
-date +%s%N >&3                                    # the moment of the last click
-exec 3>&-
-wait "$grabber" || uv_fail "the timed screenshot failed"
-read -r _ began ended < <(grep '^read ' "$UV_TMP/timed.out")
-/usr/bin/convert "$UV_TMP/timed.ppm" "$shot"
+uv_timed_shot_take "$shot" || uv_fail "the timed screenshot failed"   # the moment of the last click
+began=$UV_SHOT_BEGAN ended=$UV_SHOT_ENDED
 uv_note "screen read ${began:-?} to ${ended:-?} ms after the last click (two polls: $((2 * poll_ms)) ms, limit $shot_limit_ms ms)"
 [ -n "${ended:-}" ] && [ "$ended" -le "$shot_limit_ms" ] ||
   uv_fail "the screen was read ${ended:-never} ms after the last click, not within $shot_limit_ms ms: no check of two polls"
