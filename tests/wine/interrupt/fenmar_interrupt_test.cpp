@@ -4,13 +4,6 @@
 
 #include <windows.h>
 
-namespace {
-const DWORD kButton = WS_TABSTOP;
-const DWORD kLabel = WS_GROUP;
-const DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-const DWORD kCombo = CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP;
-}  // namespace
-
 const ProgramExpect Expected = {
     "fenmar", "Sample Application-Interrupt", 425, 9,
     40001, "Dialog", 187, 130,

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+// Style bits of the Setup dialogs' controls, by kind.
+inline constexpr DWORD kButton = WS_TABSTOP;
+inline constexpr DWORD kLabel = WS_GROUP;
+inline constexpr DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+inline constexpr DWORD kCombo = CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP;
+
 struct ExpectedControl {
   const char *class_name;  // "Button", "Static", "Edit", "ComboBox"
   int id;

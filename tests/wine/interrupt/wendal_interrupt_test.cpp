@@ -10,13 +10,6 @@
 #include "program_expect.h"
 #include "wendal_interrupt.h"
 
-namespace {
-const DWORD kButton = WS_TABSTOP;
-const DWORD kLabel = WS_GROUP;
-const DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-const DWORD kCombo = CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP;
-}  // namespace
-
 const ProgramExpect Expected = {
     "wendal", "Wendal Interrupt Samples", 300, 11,
     101, "Setup Dialog", 187, 133,

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app_frame.h"
+#include "erase_counter.h"
 #include "panel_driver.h"
 #include "panel_program.h"
 #include "port_standin.h"
@@ -14,21 +15,13 @@ namespace {
 const RECT kRows45 = {5, 228, 631, 320};
 const COLORREF kGreen = RGB(0, 255, 0), kDarkGreen = RGB(0, 128, 0), kBlue = RGB(0, 0, 255);
 
-WNDPROC panel_procedure;
-int erase_count;
-LRESULT CALLBACK counting_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_ERASEBKGND) ++erase_count;
-  return CallWindowProcA(panel_procedure, window, message, wparam, lparam);
-}
-
 class DulvarMode : public testing::Test {
  protected:
   void SetUp() override {
     port_standin_reset();
     panel = panel_start(&program_frame);
     ASSERT_NE(nullptr, panel);
-    panel_procedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        panel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_procedure)));
+    count_erases(panel);
     mode = GetDlgItem(panel, 400);
     ASSERT_NE(nullptr, mode);
     panel_close_up_on(panel, 1);  // 200H

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "app_frame.h"
+#include "erase_counter.h"
 #include "panel_driver.h"
 #include "panel_program.h"
 #include "port_expect.h"
@@ -31,22 +32,13 @@ const COLORREF kRed = RGB(255, 0, 0), kWhite = RGB(255, 255, 255), kGreen = RGB(
                kDarkGreen = RGB(0, 128, 0), kBlue = RGB(0, 0, 255), kBlack = RGB(0, 0, 0);
 const ExpectedCall kNothing[] = {{0}};
 
-// Counts WM_ERASEBKGND: whether an invalidation asked for the background.
-WNDPROC panel_procedure;
-int erase_count;
-LRESULT CALLBACK counting_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_ERASEBKGND) ++erase_count;
-  return CallWindowProcA(panel_procedure, window, message, wparam, lparam);
-}
-
 class PortPanel : public testing::Test {
  protected:
   void SetUp() override {
     port_standin_reset();
     panel = panel_start(&program_frame);
     ASSERT_NE(nullptr, panel);
-    panel_procedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        panel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_procedure)));
+    count_erases(panel);
   }
   void TearDown() override {
     if (IsWindow(panel)) DestroyWindow(panel);
