@@ -180,13 +180,43 @@ function(kit_add_test)
   endif()
   include(GoogleTest)
   if(A_PER_TEST)
+    # The cases of one program run in parallel: the test main gives each
+    # process a PC of its own next to this path.
     gtest_discover_tests(${A_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       TEST_PREFIX "${A_NAME}."
-      PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}")
+      PROPERTIES TIMEOUT ${A_TIMEOUT}
+        ENVIRONMENT "${KIT_TEST_ENV};KESTAN_SIM_PC=${KIT_PC_DIR}/${A_NAME}.pc;KIT_PC_PER_PROCESS=1"
+        FIXTURES_REQUIRED kit_fresh_pcs)
   else()
     add_test(NAME ${A_NAME} COMMAND ${A_NAME})
     set_tests_properties(${A_NAME} PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}")
   endif()
+endfunction()
+
+# Every test works on a simulated PC of its own (KESTAN_SIM_PC), so suites
+# stay independent of each other and of the user's own PC, and run in
+# parallel. add_test is wrapped so that no test is left out; the variable is
+# appended at the end of the folder, after the test's own ENVIRONMENT is set.
+set(KIT_PC_DIR ${KIT_OUT}/pc)
+file(MAKE_DIRECTORY ${KIT_PC_DIR})
+# Every run of the tests starts on fresh PCs: a setup test empties the folder.
+function(kit_private_pc test)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "KESTAN_SIM_PC=${KIT_PC_DIR}/${test}.pc")
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED kit_fresh_pcs)
+endfunction()
+function(kit_fresh_pcs_test)
+  _add_test(NAME kit_fresh_pcs COMMAND ${CMAKE_COMMAND} -DDIR=${KIT_PC_DIR}
+    -P ${CMAKE_SOURCE_DIR}/cmake/fresh_pcs.cmake)
+  set_tests_properties(kit_fresh_pcs PROPERTIES FIXTURES_SETUP kit_fresh_pcs)
+endfunction()
+function(add_test)
+  _add_test(${ARGV})
+  if(ARGV0 STREQUAL "NAME")
+    set(test ${ARGV1})
+  else()
+    set(test ${ARGV0})
+  endif()
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL kit_private_pc [[${test}]])")
 endfunction()
 
 if(WIN32)

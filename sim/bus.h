@@ -1,38 +1,44 @@
-// The simulated ISA bus: the rack of card models, the claims of the card
-// libraries, the journal, the interrupt controller and the ticker, behind
-// one lock. The io_* and iosim_* functions are thin wrappers over it.
+// The simulated ISA bus of this process over the shared simulated PC: port
+// cycles, the rack of card models, the claims of the card libraries, the
+// journal, the interrupt controller and the ticker. The io_* and iosim_*
+// functions are thin wrappers over it.
 //
-// Every port access takes the lock once, brings the card it reaches up to
-// the simulator clock (advance_to, when the card says the access needs it),
-// makes the bus cycle, records it in the
-// journal (when on), lets go of the lock and then runs the interrupt
-// handlers of any request raised meanwhile, on the calling thread.
+// The PC's state is plain data in a file every process maps (pc_file.h,
+// pc_state.h); the bus keeps only what is the process's own: a view of each
+// card over its state (rebuilt when another process plugs a new card in the
+// slot), the interrupt handlers it attached, and its ticker.
+//
+// Every port access takes the PC's lock once, brings the card it reaches up
+// to the simulator clock (advance_to, when the card says the access needs
+// it), makes the bus cycle, records it in the journal (when on), lets go of
+// the lock and then runs the interrupt handlers of this process for any
+// request raised meanwhile, on the calling thread.
 #ifndef KIT_SIM_BUS_H
 #define KIT_SIM_BUS_H
 
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
 #include "card_model.h"
+#include "claim_table.h"
 #include "clock.h"
 #include "interrupt_controller.h"
 #include "iosim.h"
 #include "journal.h"
-#include "port_claims.h"
+#include "pc_lock.h"
+#include "pc_state.h"
 
 namespace sim {
 
 class Bus {
  public:
-  static constexpr int kMaxCards = 32;
-  static constexpr unsigned kPortSpace = 0x10000;
   static constexpr unsigned kDefaultBase = 0x2A8;
   static constexpr uint64_t kTickerPeriodNs = 1000000;
 
-  // The one bus of the process, made at first use with the rack of
-  // KESTAN_SIM_RACK (read then, once) or the default rack.
+  // The one bus of the process, on the PC that KESTAN_SIM_PC names (made at
+  // first use with the rack of KESTAN_SIM_RACK or the default rack).
   static Bus &instance();
 
   // Port cycles.
@@ -55,15 +61,18 @@ class Bus {
   int load_rack(const char *text);  // entries refused
   int card_at(unsigned port, char *kind, int size);
   int set_card_irq(unsigned base, int level);
+  int cards(iosim_card_info *out, int max);
+  int claims(iosim_claim_info *out, int max);
+  int place(char *path, int size) const;  // 1: the shared file, 0: a private PC
 
   // A card's lines: fn(CardModel &) returns false for a bank it lacks.
   template <typename Fn>
   int with_card(unsigned base, Fn fn) {
     int result;
     {
-      std::lock_guard<std::mutex> lk(lock_);
-      CardModel *card = card_based_at(base);
-      result = !card ? IOSIM_NO_CARD : fn(*card) ? IOSIM_OK : IOSIM_BAD_BANK;
+      PcGuard guard(lock_word());
+      int s = slot_based_at(base);
+      result = s < 0 ? IOSIM_NO_CARD : fn(card(s)) ? IOSIM_OK : IOSIM_BAD_BANK;
     }
     deliver_interrupts();
     return result;
@@ -74,38 +83,42 @@ class Bus {
   uint64_t journal_total();
   int journal_read(iosim_access *out, int max);
 
+  void clock_manual(bool on);
   // Clock steps run every card's due events (and their interrupts) here.
   void clock_advance(uint64_t ns);
 
  private:
-  static constexpr uint8_t kNoCard = 0xFF;
-
-  struct Slot {
-    std::unique_ptr<CardModel> card;
-    unsigned base = 0;
-    unsigned length = 0;
-    int jumper = -1;    // interrupt level set on the card, -1: follows the driver
-    int followed = -1;  // level adopted from the driver's io_irq_attach
-    bool by_claim = false;  // plugged by a library's claim; leaves with its release
-  };
-
   Bus();
+  explicit Bus(PcState *image);  // a builder of a fresh PC's image
+  static void make_fresh(PcState &image);
+  void bind(PcState *pc);
+
+  uint32_t *lock_word() { return &pc_->header.lock; }
+  SlotState &slot(int s) { return pc_->slots[s]; }
+  // This process's view of the card in slot s (made anew after a plug).
+  CardModel &card(int s) {
+    if (!views_[s] || view_generation_[s] != pc_->slots[s].generation) make_view(s);
+    return *views_[s];
+  }
+  void make_view(int s);
+
   void apply_rack(const char *text, bool report);
   int plug_locked(const char *kind, unsigned base);
   int slot_based_at(unsigned base);
   void take_out_released_cards(unsigned base, unsigned length, const char *kind);
   void unplug_slot(int s);
   void clear_locked();
-  CardModel *card_based_at(unsigned base);
   void route_interrupt(int slot);
   void adopt_level(int level);
   void advance_all(uint64_t now_ns);
-  void catch_up(Slot &slot, unsigned offset) {
-    if (slot.card->access_needs_time(offset)) slot.card->advance_to(clock_now_ns());
+  void catch_up(int s, unsigned offset) {
+    CardModel &c = card(s);
+    if (c.access_needs_time(offset)) c.advance_to(clock_now_ns());
   }
-  void catch_up_word(Slot &slot, unsigned offset) {
-    if (slot.card->access_needs_time(offset) || slot.card->access_needs_time(offset + 1))
-      slot.card->advance_to(clock_now_ns());
+  void catch_up_word(int s, unsigned offset) {
+    CardModel &c = card(s);
+    if (c.access_needs_time(offset) || c.access_needs_time(offset + 1))
+      c.advance_to(clock_now_ns());
   }
   void start_ticker();
   void ticker_loop();
@@ -113,16 +126,17 @@ class Bus {
     if (irq_.any_pending()) irq_.deliver();
   }
 
-  std::mutex lock_;
-  Slot slots_[kMaxCards];
-  uint8_t owner_[kPortSpace];
-  ioport::PortClaims claims_;
+  PcState *pc_ = nullptr;
+  bool shared_ = false;
+  char path_[512] = "";
+  std::unique_ptr<CardModel> views_[kMaxCards];
+  uint32_t view_generation_[kMaxCards] = {};
+  ClaimTable claims_;
   Journal journal_;
   InterruptController irq_;
   bool ticker_started_ = false;
+  std::mutex ticker_mutex_;
   std::condition_variable ticker_wake_;  // an interrupt handler was attached
-  char rack_text_[512] = {};
-  bool rack_given_ = false;
 };
 
 }  // namespace sim

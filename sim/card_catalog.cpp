@@ -4,9 +4,16 @@
 #include "cards/kestan_counting_card.h"
 #include "cards/lamp_cards.h"
 #include "cards/port_cards.h"
+#include "cards/wendal_card.h"
 // Card models of the other kinds: include the model's header here.
 
 namespace sim {
+
+// A card's State is shared by 32-bit and 64-bit processes: the same size in every build.
+static_assert(sizeof(KestanCard::State) == 184, "Kestan card state layout changed: new kPcVersion");
+static_assert(sizeof(WendalCard::State) == 232, "Wendal card state layout changed: new kPcVersion");
+static_assert(sizeof(PpiCard::State) == 62, "8255 card state layout changed: new kPcVersion");
+static_assert(sizeof(DigitalCard::State) == 16, "lamp card state layout changed: new kPcVersion");
 
 namespace {
 
@@ -31,6 +38,13 @@ bool same_name(const char *a, const char *b) {
 }
 
 }  // namespace
+
+const CardKind *card_kind_at(int index) {
+  constexpr int kKinds = sizeof kCardKinds / sizeof kCardKinds[0];
+  return index >= 0 && index < kKinds ? &kCardKinds[index] : nullptr;
+}
+
+int card_kind_index(const CardKind *kind) { return static_cast<int>(kind - kCardKinds); }
 
 const CardKind *find_card_kind(const char *name) {
   if (!name) return nullptr;

@@ -1,17 +1,27 @@
 // What every simulated card is to the bus.
 //
-// The bus owns the cards, serialises every access under one lock, and calls
-// a card with offsets from its base (0 to length() - 1). A card keeps its
-// register state, drives its output lines, and sees its input lines through
-// its test cable (loopback, the default) or through lines driven from
-// outside by a test (iosim_drive_inputs).
+// The bus serialises every access under one lock and calls a card with
+// offsets from its base (0 to length() - 1). A card drives its output
+// lines and sees its input lines through its test cable (loopback, the
+// default) or through lines driven from outside (iosim_drive_inputs).
+//
+// A card object is a view: its register state is plain data (the card
+// class's State, no pointers) that lives in the shared simulated PC and
+// outlives every process; each process makes its own view over it. A card
+// made with no state (tests) keeps a State of its own.
 #ifndef KIT_SIM_CARD_MODEL_H
 #define KIT_SIM_CARD_MODEL_H
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace sim {
+
+// Room for one card's State in the shared simulated PC.
+constexpr unsigned kCardStateBytes = 512;
 
 class CardModel {
  public:
@@ -81,6 +91,16 @@ class CardModel {
  private:
   std::function<void()> interrupt_sink_;
 };
+
+// A view of kind Card over state (nullptr: a card with a State of its own),
+// after putting the card in its power-up state when power_up is set.
+template <typename Card, typename... Args>
+std::unique_ptr<CardModel> card_over(void *state, bool power_up, Args &&...args) {
+  static_assert(sizeof(typename Card::State) <= kCardStateBytes, "card state too large");
+  auto *s = static_cast<typename Card::State *>(state);
+  if (s && power_up) new (s) typename Card::State();
+  return std::make_unique<Card>(std::forward<Args>(args)..., s);
+}
 
 }  // namespace sim
 

@@ -1,6 +1,10 @@
+#ifdef _WIN32
+#define _WIN32_WINNT 0x0602  // GetSystemTimePreciseAsFileTime
+#include <windows.h>
+#endif
+
 #include "clock.h"
 
-#include <atomic>
 #include <chrono>
 
 namespace sim {
@@ -9,47 +13,92 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 
-const Steady::time_point g_start = Steady::now();
-std::atomic<bool> g_manual{false};
-std::atomic<uint64_t> g_manual_now{0};
-// Real time = host time since start + offset (the offset keeps the clock
-// continuous across a manual stretch and carries the jumps ahead).
-std::atomic<int64_t> g_offset{0};
+ClockState g_unbound{};
+ClockState *g_clock = &g_unbound;
+int64_t g_local_offset = 0;  // PC time = this process's monotonic time + offset (+ the PC's offset)
 
-int64_t host_elapsed_ns() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now() - g_start).count();
+int64_t monotonic_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now().time_since_epoch())
+      .count();
 }
 
+int64_t wall_ns() {
+#ifdef _WIN32
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  int64_t t = (static_cast<int64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime);
+  return (t - 116444736000000000LL) * 100;  // 100 ns since 1601 -> ns since 1970
+#else
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+#endif
+}
+
+// Wall and monotonic time read as close together as can be.
+void sample(int64_t *wall, int64_t *mono) {
+  int64_t best_gap = INT64_MAX;
+  for (int i = 0; i < 5; ++i) {
+    int64_t before = monotonic_ns();
+    int64_t w = wall_ns();
+    int64_t after = monotonic_ns();
+    if (after - before < best_gap) {
+      best_gap = after - before;
+      *wall = w;
+      *mono = before + (after - before) / 2;
+    }
+  }
+}
+
+uint64_t load64(const uint64_t *p) { return __atomic_load_n(p, __ATOMIC_RELAXED); }
+int64_t load64(const int64_t *p) { return __atomic_load_n(p, __ATOMIC_RELAXED); }
+
 uint64_t real_now() {
-  int64_t now = host_elapsed_ns() + g_offset.load(std::memory_order_relaxed);
+  int64_t now = monotonic_ns() + g_local_offset + load64(&g_clock->offset_ns);
   return now < 0 ? 0 : static_cast<uint64_t>(now);
 }
 
 }  // namespace
 
+void clock_start(ClockState &clock) {
+  int64_t wall, mono;
+  sample(&wall, &mono);
+  clock = ClockState{};
+  clock.epoch_wall_ns = wall;
+}
+
+void clock_bind(ClockState *clock) {
+  int64_t wall, mono;
+  sample(&wall, &mono);
+  g_clock = clock;
+  g_local_offset = (wall - clock->epoch_wall_ns) - mono;
+}
+
 uint64_t clock_now_ns() {
-  if (g_manual.load(std::memory_order_relaxed)) return g_manual_now.load(std::memory_order_relaxed);
+  if (__atomic_load_n(&g_clock->manual, __ATOMIC_RELAXED)) return load64(&g_clock->manual_now_ns);
   return real_now();
 }
 
-bool clock_is_manual() { return g_manual.load(); }
+bool clock_is_manual() { return __atomic_load_n(&g_clock->manual, __ATOMIC_RELAXED) != 0; }
 
 void clock_set_manual(bool on) {
-  if (on == g_manual.load()) return;
+  if (on == clock_is_manual()) return;
   if (on) {
-    g_manual_now.store(real_now());
-    g_manual.store(true);
+    __atomic_store_n(&g_clock->manual_now_ns, real_now(), __ATOMIC_RELAXED);
+    __atomic_store_n(&g_clock->manual, 1u, __ATOMIC_RELEASE);
   } else {
-    g_offset.store(static_cast<int64_t>(g_manual_now.load()) - host_elapsed_ns());
-    g_manual.store(false);
+    int64_t manual = static_cast<int64_t>(load64(&g_clock->manual_now_ns));
+    __atomic_store_n(&g_clock->offset_ns, manual - (monotonic_ns() + g_local_offset),
+                     __ATOMIC_RELAXED);
+    __atomic_store_n(&g_clock->manual, 0u, __ATOMIC_RELEASE);
   }
 }
 
 void clock_advance(uint64_t ns) {
-  if (g_manual.load())
-    g_manual_now.fetch_add(ns);
+  if (clock_is_manual())
+    __atomic_fetch_add(&g_clock->manual_now_ns, ns, __ATOMIC_RELAXED);
   else
-    g_offset.fetch_add(static_cast<int64_t>(ns));
+    __atomic_fetch_add(&g_clock->offset_ns, static_cast<int64_t>(ns), __ATOMIC_RELAXED);
 }
 
 }  // namespace sim

@@ -1,15 +1,22 @@
 #include "interrupt_controller.h"
 
+#include "process_id.h"
+
 namespace sim {
 
 int InterruptController::attach(int level, io_irq_handler handler, void *context) {
   if (level < 0 || level >= kLevels || !handler) return IO_IRQ_INVALID;
   std::lock_guard<std::mutex> lk(lock_);
   Level &l = levels_[level];
+  IrqLevelState &s = shared_[level];
+  const uint32_t owner = __atomic_load_n(&s.owner, __ATOMIC_ACQUIRE);
   if (l.handler) return IO_IRQ_BUSY;
+  if (owner != 0 && owner != this_process() && process_alive(owner)) return IO_IRQ_BUSY;
   l.handler = handler;
   l.context = context;
-  handlers_.fetch_add(1, std::memory_order_release);
+  __atomic_store_n(&s.pending, 0u, __ATOMIC_RELAXED);
+  __atomic_store_n(&s.owner, this_process(), __ATOMIC_RELEASE);
+  mask_.fetch_or(1u << level, std::memory_order_release);
   return IO_IRQ_OK;
 }
 
@@ -20,9 +27,11 @@ int InterruptController::detach(int level) {
   if (!l.handler) return IO_IRQ_NOT_ATTACHED;
   l.handler = nullptr;
   l.context = nullptr;
-  handlers_.fetch_sub(1, std::memory_order_release);
-  pending_total_.fetch_sub(l.pending);
-  l.pending = 0;
+  mask_.fetch_and(~(1u << level), std::memory_order_release);
+  uint32_t me = this_process();
+  __atomic_compare_exchange_n(&shared_[level].owner, &me, 0u, false, __ATOMIC_RELEASE,
+                              __ATOMIC_RELAXED);
+  __atomic_store_n(&shared_[level].pending, 0u, __ATOMIC_RELAXED);
   // Once detach returns the handler runs no more: wait for a run in progress
   // on another thread (a handler that detaches its own level does not wait).
   if (l.in_service && l.service_thread != std::this_thread::get_id())
@@ -30,19 +39,21 @@ int InterruptController::detach(int level) {
   return IO_IRQ_OK;
 }
 
-bool InterruptController::attached(int level) {
-  if (level < 0 || level >= kLevels) return false;
-  std::lock_guard<std::mutex> lk(lock_);
-  return levels_[level].handler != nullptr;
-}
-
 void InterruptController::raise(int level) {
   if (level < 0 || level >= kLevels) return;
-  std::lock_guard<std::mutex> lk(lock_);
-  Level &l = levels_[level];
-  if (!l.handler) return;
-  ++l.pending;
-  pending_total_.fetch_add(1, std::memory_order_release);
+  IrqLevelState &s = shared_[level];
+  if (__atomic_load_n(&s.owner, __ATOMIC_ACQUIRE) == 0) return;
+  __atomic_fetch_add(&s.pending, 1u, __ATOMIC_RELEASE);
+}
+
+// One request of the level taken from the shared count, if there is one.
+bool InterruptController::take_request(int level) {
+  uint32_t *pending = &shared_[level].pending;
+  uint32_t n = __atomic_load_n(pending, __ATOMIC_ACQUIRE);
+  while (n != 0)
+    if (__atomic_compare_exchange_n(pending, &n, n - 1, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE))
+      return true;
+  return false;
 }
 
 void InterruptController::serve(std::unique_lock<std::mutex> &lk, bool wait_for_others) {
@@ -50,7 +61,7 @@ void InterruptController::serve(std::unique_lock<std::mutex> &lk, bool wait_for_
     int level = -1;
     for (int i = 0; i < kLevels; ++i) {
       const Level &l = levels_[i];
-      if (l.pending && l.handler && !l.in_service) {
+      if (l.handler && !l.in_service && take_request(i)) {
         level = i;
         break;
       }
@@ -61,8 +72,6 @@ void InterruptController::serve(std::unique_lock<std::mutex> &lk, bool wait_for_
       continue;
     }
     Level &l = levels_[level];
-    --l.pending;
-    pending_total_.fetch_sub(1, std::memory_order_release);
     l.in_service = true;
     l.service_thread = std::this_thread::get_id();
     io_irq_handler handler = l.handler;
@@ -87,11 +96,7 @@ void InterruptController::deliver_all() {
 }
 
 void InterruptController::drop_pending() {
-  std::lock_guard<std::mutex> lk(lock_);
-  for (Level &l : levels_) {
-    pending_total_.fetch_sub(l.pending);
-    l.pending = 0;
-  }
+  for (int i = 0; i < kLevels; ++i) __atomic_store_n(&shared_[i].pending, 0u, __ATOMIC_RELAXED);
 }
 
 }  // namespace sim

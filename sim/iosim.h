@@ -31,6 +31,15 @@
  * needs its ports (a library moving its card to an overlapping range), a
  * card of the rack never does.
  *
+ * One simulated PC serves every process of the user's session, native and
+ * Win32 (under Wine) alike: its state lives in one file that every process
+ * maps, and outlives them, as a PC outlives its programs (output latches,
+ * chip modes, counters, cables, claims of running processes). The variable
+ * KESTAN_SIM_PC names the file (default: $XDG_RUNTIME_DIR/kestan-sim.pc,
+ * else /tmp/kestan-sim-$USER.pc; on Windows %TEMP%\kestan-sim.pc); a new
+ * PC is made with the rack of KESTAN_SIM_RACK. A process that cannot use
+ * the file says so on stderr and runs a private PC of its own.
+ *
  * Functions use the C calling convention and plain names.
  */
 #ifndef KIT_IOSIM_H
@@ -67,6 +76,33 @@ int  iosim_load_rack(const char *rack);
 /* Kind of the card whose range holds port, copied into kind (size bytes);
  * returns the card's base, or -1 when the port is unoccupied. */
 int  iosim_card_at(unsigned short port, char *kind, int size);
+
+/* What is plugged, in the order of the bases; returns how many cards there
+ * are (copies up to max of them). irq: the level the card's requests go
+ * to, -1 none; by_claim: plugged by a library's claim. */
+typedef struct iosim_card_info {
+  unsigned short base;
+  unsigned short length;
+  int irq;
+  int by_claim;
+  char kind[16];
+} iosim_card_info;
+int  iosim_cards(iosim_card_info *out, int max);
+
+/* The claims of running processes (io_claim), each with its process id
+ * (the system's id, the same for native and Wine programs). Returns how
+ * many there are (copies up to max). */
+typedef struct iosim_claim_info {
+  unsigned short base;
+  unsigned short length;
+  unsigned int process;
+  char card[16];
+} iosim_claim_info;
+int  iosim_claims(iosim_claim_info *out, int max);
+
+/* The file of the PC this process works on, copied into path (size
+ * bytes); returns 1 when it is that shared file, 0 for a private PC. */
+int  iosim_pc_file(char *path, int size);
 
 /* --- lines ------------------------------------------------------------- */
 /*

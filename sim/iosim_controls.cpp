@@ -23,6 +23,12 @@ int iosim_card_at(unsigned short port, char *kind, int size) {
   return Bus::instance().card_at(port, kind, size);
 }
 
+int iosim_cards(iosim_card_info *out, int max) { return Bus::instance().cards(out, max); }
+
+int iosim_claims(iosim_claim_info *out, int max) { return Bus::instance().claims(out, max); }
+
+int iosim_pc_file(char *path, int size) { return Bus::instance().place(path, size); }
+
 int iosim_set_card_irq(unsigned short base, int level) {
   return Bus::instance().set_card_irq(base, level);
 }
@@ -74,13 +80,13 @@ unsigned long iosim_journal_total(void) {
 
 int iosim_journal_read(iosim_access *out, int max) { return Bus::instance().journal_read(out, max); }
 
-void iosim_clock_manual(int on) {
-  Bus::instance();  // the simulator's time starts with the bus
-  sim::clock_set_manual(on != 0);
-}
+void iosim_clock_manual(int on) { Bus::instance().clock_manual(on != 0); }
 
 void iosim_clock_advance_ns(unsigned long long ns) { Bus::instance().clock_advance(ns); }
 
-unsigned long long iosim_clock_now_ns(void) { return sim::clock_now_ns(); }
+unsigned long long iosim_clock_now_ns(void) {
+  Bus::instance();  // the clock is the PC's
+  return sim::clock_now_ns();
+}
 
 }  // extern "C"

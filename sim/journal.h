@@ -1,37 +1,39 @@
 // The journal of port accesses: a ring of the newest IOSIM_JOURNAL_CAPACITY
-// accesses in the order the bus served them. The bus records under its own
-// lock, so the journal has none.
+// accesses in the order the bus served them, kept in the shared PC (so it
+// shows the accesses of every process on the PC). The bus records under the
+// PC's lock, so the journal has none.
 #ifndef KIT_SIM_JOURNAL_H
 #define KIT_SIM_JOURNAL_H
 
 #include <cstdint>
 
 #include "iosim.h"
+#include "pc_state.h"
 
 namespace sim {
 
 class Journal {
  public:
-  bool on() const { return on_; }
-  void enable(bool on) { on_ = on; }
+  void bind(JournalState *state) { st_ = state; }
+
+  bool on() const { return st_->on != 0; }
+  void enable(bool on) { st_->on = on; }
 
   void record(int op, uint16_t port, uint16_t value) {
-    iosim_access &a = ring_[total_ % IOSIM_JOURNAL_CAPACITY];
+    iosim_access &a = st_->ring[st_->total % IOSIM_JOURNAL_CAPACITY];
     a.op = op;
     a.port = port;
     a.value = value;
-    ++total_;
+    ++st_->total;
   }
 
-  void clear() { total_ = 0; }
-  uint64_t total() const { return total_; }
+  void clear() { st_->total = 0; }
+  uint64_t total() const { return st_->total; }
   // Oldest kept access first; returns how many were copied.
   int read(iosim_access *out, int max) const;
 
  private:
-  bool on_ = true;
-  uint64_t total_ = 0;
-  iosim_access ring_[IOSIM_JOURNAL_CAPACITY] = {};
+  JournalState *st_ = nullptr;
 };
 
 }  // namespace sim

@@ -15,6 +15,8 @@ const PpiCardLayout kDulvarLayout = {"dulvar", kDulvarPorts, 6, kDulvarCable, 2,
 
 }  // namespace
 
-std::unique_ptr<CardModel> make_dulvar_card() { return std::make_unique<PpiCard>(kDulvarLayout); }
+std::unique_ptr<CardModel> make_dulvar_card(void *state, bool power_up) {
+  return card_over<PpiCard>(state, power_up, kDulvarLayout);
+}
 
 }  // namespace sim

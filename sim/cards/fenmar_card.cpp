@@ -15,6 +15,8 @@ const PpiCardLayout kFenmarLayout = {"fenmar", kFenmarPorts, 1, kFenmarCable, 2,
 
 }  // namespace
 
-std::unique_ptr<CardModel> make_fenmar_card() { return std::make_unique<PpiCard>(kFenmarLayout); }
+std::unique_ptr<CardModel> make_fenmar_card(void *state, bool power_up) {
+  return card_over<PpiCard>(state, power_up, kFenmarLayout);
+}
 
 }  // namespace sim

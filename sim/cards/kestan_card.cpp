@@ -12,14 +12,14 @@ uint8_t byte_of(uint32_t word, unsigned n) { return static_cast<uint8_t>(word >>
 
 }  // namespace
 
-KestanCard::KestanCard() {
+KestanCard::KestanCard(State *state) : st_(state ? state : &own_), timer_(&st_->timer) {
   timer_.on_out_change([this](int counter, bool level) {
     if (counter == kInterruptCounter && level) raise_interrupt();
   });
 }
 
 uint32_t KestanCard::input_lines() const {
-  return (socket_lines() & ~driven_mask_) | (driven_value_ & driven_mask_);
+  return (socket_lines() & ~st_->driven_mask) | (st_->driven_value & st_->driven_mask);
 }
 
 uint8_t KestanCard::read8(unsigned offset) {
@@ -34,7 +34,7 @@ uint8_t KestanCard::read8(unsigned offset) {
 void KestanCard::write8(unsigned offset, uint8_t value) {
   if (offset < kDataPorts) {
     unsigned shift = 8 * offset;
-    outputs_ = (outputs_ & ~(0xFFu << shift)) | (uint32_t(value) << shift);
+    st_->outputs = (st_->outputs & ~(0xFFu << shift)) | (uint32_t(value) << shift);
   } else if (offset < kPorts) {
     timer_.write(offset - kTimerFirst, value);
   }
@@ -51,7 +51,7 @@ uint16_t KestanCard::read16(unsigned offset) {
 void KestanCard::write16(unsigned offset, uint16_t value) {
   if (offset == 0 || offset == 2) {
     unsigned shift = 8 * offset;
-    outputs_ = (outputs_ & ~(0xFFFFu << shift)) | (uint32_t(value) << shift);
+    st_->outputs = (st_->outputs & ~(0xFFFFu << shift)) | (uint32_t(value) << shift);
     return;
   }
   CardModel::write16(offset, value);
@@ -59,7 +59,7 @@ void KestanCard::write16(unsigned offset, uint16_t value) {
 
 bool KestanCard::outputs(int bank, uint32_t *value) const {
   if (bank != 0) return false;
-  *value = outputs_;
+  *value = st_->outputs;
   return true;
 }
 
@@ -71,31 +71,33 @@ bool KestanCard::inputs(int bank, uint32_t *value) const {
 
 bool KestanCard::drive_inputs(int bank, uint32_t mask, uint32_t value) {
   if (bank != 0) return false;
-  driven_mask_ |= mask;
-  driven_value_ = (driven_value_ & ~mask) | (value & mask);
+  st_->driven_mask |= mask;
+  st_->driven_value = (st_->driven_value & ~mask) | (value & mask);
   return true;
 }
 
 bool KestanCard::release_inputs(int bank, uint32_t mask) {
   if (bank != 0) return false;
-  driven_mask_ &= ~mask;
+  st_->driven_mask &= ~mask;
   return true;
 }
 
 void KestanCard::advance_to(uint64_t now_ns) {
-  if (!clock_started_) {
-    clock_started_ = true;
-    clock_origin_ns_ = now_ns;
+  if (!st_->clock_started) {
+    st_->clock_started = 1;
+    st_->clock_origin_ns = now_ns;
     return;
   }
-  if (now_ns < clock_origin_ns_) return;
-  uint64_t due = ticks_in(now_ns - clock_origin_ns_, kKestanTimerHz);
-  if (due > ticks_done_) {
-    timer_.advance(due - ticks_done_);
-    ticks_done_ = due;
+  if (now_ns < st_->clock_origin_ns) return;
+  uint64_t due = ticks_in(now_ns - st_->clock_origin_ns, kKestanTimerHz);
+  if (due > st_->ticks_done) {
+    timer_.advance(due - st_->ticks_done);
+    st_->ticks_done = due;
   }
 }
 
-std::unique_ptr<CardModel> make_kestan_card() { return std::make_unique<KestanCard>(); }
+std::unique_ptr<CardModel> make_kestan_card(void *state, bool power_up) {
+  return card_over<KestanCard>(state, power_up);
+}
 
 }  // namespace sim

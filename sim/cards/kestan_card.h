@@ -33,7 +33,19 @@ class KestanCard : public CardModel {
   static constexpr unsigned kTimerFirst = 4;  // counter 0 data; control at 7
   static constexpr int kInterruptCounter = 2;
 
-  KestanCard();
+  struct State {
+    uint32_t outputs = 0;
+    uint32_t driven_mask = 0;
+    uint32_t driven_value = 0;
+    uint32_t fixture_count = 0;  // the counting fixture's count (kestan_counting_card.h)
+    uint8_t loopback = 1;
+    uint8_t clock_started = 0;
+    uint64_t clock_origin_ns = 0;
+    uint64_t ticks_done = 0;
+    Pit8254::State timer;
+  };
+
+  explicit KestanCard(State *state = nullptr);
 
   const char *kind() const override { return "kestan"; }
   unsigned length() const override { return kPorts; }
@@ -50,7 +62,7 @@ class KestanCard : public CardModel {
   bool inputs(int bank, uint32_t *value) const override;
   bool drive_inputs(int bank, uint32_t mask, uint32_t value) override;
   bool release_inputs(int bank, uint32_t mask) override;
-  void set_loopback(bool on) override { loopback_ = on; }
+  void set_loopback(bool on) override { st_->loopback = on; }
 
   void advance_to(uint64_t now_ns) override;
 
@@ -59,27 +71,22 @@ class KestanCard : public CardModel {
  protected:
   // What the test socket brings to the input lines that nothing drives from
   // outside: with the loopback cable the outputs, with none all ones.
-  virtual uint32_t socket_lines() const { return loopback_ ? outputs_ : 0xFFFFFFFFu; }
+  virtual uint32_t socket_lines() const { return st_->loopback ? st_->outputs : 0xFFFFFFFFu; }
   // Called before each read cycle of a digital input port (offset 0 to 3; a
   // word read at 0 or 2 is one cycle).
   virtual void before_input_read(unsigned offset) { (void)offset; }
-  bool loopback() const { return loopback_; }
+  bool loopback() const { return st_->loopback != 0; }
+  State &state() const { return *st_; }
 
  private:
   uint32_t input_lines() const;
 
-  uint32_t outputs_ = 0;
-  uint32_t driven_mask_ = 0;
-  uint32_t driven_value_ = 0;
-  bool loopback_ = true;
-
+  State own_{};
+  State *st_;
   Pit8254 timer_;
-  bool clock_started_ = false;
-  uint64_t clock_origin_ns_ = 0;
-  uint64_t ticks_done_ = 0;
 };
 
-std::unique_ptr<CardModel> make_kestan_card();
+std::unique_ptr<CardModel> make_kestan_card(void *state = nullptr, bool power_up = true);
 
 }  // namespace sim
 

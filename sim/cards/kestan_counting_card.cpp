@@ -7,20 +7,20 @@ namespace sim {
 namespace {
 
 class KestanCountingCard : public KestanCard {
- protected:
-  uint32_t socket_lines() const override { return loopback() ? count_ : 0xFFFFFFFFu; }
-  void before_input_read(unsigned offset) override {
-    if (offset == 0) ++count_;
-  }
+ public:
+  explicit KestanCountingCard(State *state) : KestanCard(state) {}
 
- private:
-  uint32_t count_ = 0;
+ protected:
+  uint32_t socket_lines() const override { return loopback() ? state().fixture_count : 0xFFFFFFFFu; }
+  void before_input_read(unsigned offset) override {
+    if (offset == 0) ++state().fixture_count;
+  }
 };
 
 }  // namespace
 
-std::unique_ptr<CardModel> make_kestan_counting_card() {
-  return std::make_unique<KestanCountingCard>();
+std::unique_ptr<CardModel> make_kestan_counting_card(void *state, bool power_up) {
+  return card_over<KestanCountingCard>(state, power_up);
 }
 
 }  // namespace sim

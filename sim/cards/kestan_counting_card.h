@@ -19,7 +19,7 @@
 
 namespace sim {
 
-std::unique_ptr<CardModel> make_kestan_counting_card();
+std::unique_ptr<CardModel> make_kestan_counting_card(void *state = nullptr, bool power_up = true);
 
 }  // namespace sim
 

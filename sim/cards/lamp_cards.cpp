@@ -15,8 +15,8 @@ uint32_t DigitalCard::line_mask() const {
 }
 
 uint32_t DigitalCard::input_lines() const {
-  uint32_t cable = loopback_ ? outputs_ : 0xFFFFFFFFu;
-  return ((cable & ~driven_mask_) | (driven_value_ & driven_mask_)) & line_mask();
+  uint32_t cable = st_->loopback ? st_->outputs : 0xFFFFFFFFu;
+  return ((cable & ~st_->driven_mask) | (st_->driven_value & st_->driven_mask)) & line_mask();
 }
 
 int DigitalCard::byte_at(unsigned offset, unsigned first) const {
@@ -33,12 +33,12 @@ void DigitalCard::write8(unsigned offset, uint8_t value) {
   int n = byte_at(offset, layout_->output_offset);
   if (n < 0) return;
   unsigned shift = 8 * static_cast<unsigned>(n);
-  outputs_ = (outputs_ & ~(0xFFu << shift)) | (uint32_t(value) << shift);
+  st_->outputs = (st_->outputs & ~(0xFFu << shift)) | (uint32_t(value) << shift);
 }
 
 bool DigitalCard::outputs(int bank, uint32_t *value) const {
   if (bank != 0) return false;
-  *value = outputs_;
+  *value = st_->outputs;
   return true;
 }
 
@@ -51,19 +51,25 @@ bool DigitalCard::inputs(int bank, uint32_t *value) const {
 bool DigitalCard::drive_inputs(int bank, uint32_t mask, uint32_t value) {
   if (bank != 0) return false;
   mask &= line_mask();
-  driven_mask_ |= mask;
-  driven_value_ = (driven_value_ & ~mask) | (value & mask);
+  st_->driven_mask |= mask;
+  st_->driven_value = (st_->driven_value & ~mask) | (value & mask);
   return true;
 }
 
 bool DigitalCard::release_inputs(int bank, uint32_t mask) {
   if (bank != 0) return false;
-  driven_mask_ &= ~mask;
+  st_->driven_mask &= ~mask;
   return true;
 }
 
-std::unique_ptr<CardModel> make_orvel_card() { return std::make_unique<DigitalCard>(&kOrvel); }
-std::unique_ptr<CardModel> make_sarrow_card() { return std::make_unique<DigitalCard>(&kSarrow); }
-std::unique_ptr<CardModel> make_pellin_card() { return std::make_unique<DigitalCard>(&kPellin); }
+std::unique_ptr<CardModel> make_orvel_card(void *state, bool power_up) {
+  return card_over<DigitalCard>(state, power_up, &kOrvel);
+}
+std::unique_ptr<CardModel> make_sarrow_card(void *state, bool power_up) {
+  return card_over<DigitalCard>(state, power_up, &kSarrow);
+}
+std::unique_ptr<CardModel> make_pellin_card(void *state, bool power_up) {
+  return card_over<DigitalCard>(state, power_up, &kPellin);
+}
 
 }  // namespace sim

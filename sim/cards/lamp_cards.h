@@ -28,7 +28,15 @@ struct DigitalCardLayout {
 
 class DigitalCard : public CardModel {
  public:
-  explicit DigitalCard(const DigitalCardLayout *layout) : layout_(layout) {}
+  struct State {
+    uint32_t outputs = 0;
+    uint32_t driven_mask = 0;
+    uint32_t driven_value = 0;
+    uint8_t loopback = 1;
+  };
+
+  DigitalCard(const DigitalCardLayout *layout, State *state)
+      : layout_(layout), st_(state ? state : &own_) {}
 
   const char *kind() const override { return layout_->kind; }
   unsigned length() const override { return layout_->ports; }
@@ -39,7 +47,7 @@ class DigitalCard : public CardModel {
   bool inputs(int bank, uint32_t *value) const override;
   bool drive_inputs(int bank, uint32_t mask, uint32_t value) override;
   bool release_inputs(int bank, uint32_t mask) override;
-  void set_loopback(bool on) override { loopback_ = on; }
+  void set_loopback(bool on) override { st_->loopback = on; }
 
  private:
   uint32_t line_mask() const;
@@ -48,15 +56,13 @@ class DigitalCard : public CardModel {
   int byte_at(unsigned offset, unsigned first) const;
 
   const DigitalCardLayout *layout_;
-  uint32_t outputs_ = 0;
-  uint32_t driven_mask_ = 0;
-  uint32_t driven_value_ = 0;
-  bool loopback_ = true;
+  State own_{};
+  State *st_;
 };
 
-std::unique_ptr<CardModel> make_orvel_card();
-std::unique_ptr<CardModel> make_sarrow_card();
-std::unique_ptr<CardModel> make_pellin_card();
+std::unique_ptr<CardModel> make_orvel_card(void *state = nullptr, bool power_up = true);
+std::unique_ptr<CardModel> make_sarrow_card(void *state = nullptr, bool power_up = true);
+std::unique_ptr<CardModel> make_pellin_card(void *state = nullptr, bool power_up = true);
 
 }  // namespace sim
 

@@ -23,9 +23,9 @@ constexpr unsigned kFenmarPorts = 4;
 constexpr unsigned kWendalPorts = 12;
 constexpr unsigned kDulvarPorts = 24;
 
-std::unique_ptr<CardModel> make_fenmar_card();
-std::unique_ptr<CardModel> make_wendal_card();
-std::unique_ptr<CardModel> make_dulvar_card();
+std::unique_ptr<CardModel> make_fenmar_card(void *state = nullptr, bool power_up = true);
+std::unique_ptr<CardModel> make_wendal_card(void *state = nullptr, bool power_up = true);
+std::unique_ptr<CardModel> make_dulvar_card(void *state = nullptr, bool power_up = true);
 
 }  // namespace sim
 

@@ -2,12 +2,13 @@
 
 namespace sim {
 
-PpiCard::PpiCard(const PpiCardLayout &layout) : layout_(layout) {
+PpiCard::PpiCard(const PpiCardLayout &layout, State *state)
+    : layout_(layout), st_(state ? state : &own_) {
   for (int c = 0; c < layout_.chips; ++c) {
     pin_context_[c] = PinContext{this, c};
+    chips_[c].bind(&st_->chips[c]);
     chips_[c].connect_pins(pins_of, &pin_context_[c]);
   }
-  irq_level_ = layout_.irq_bank >= 0 ? ((line_levels(layout_.irq_bank) >> layout_.irq_bit) & 1) != 0 : true;
 }
 
 uint8_t PpiCard::pins_of(void *context, int port) {
@@ -27,12 +28,12 @@ uint8_t PpiCard::line_levels(int bank) const {
   unsigned level = 0xFF;
   const uint8_t own = own_drive_mask(bank);
   level &= own_latch(bank) | static_cast<uint8_t>(~own);
-  const uint8_t forced = forced_mask_[bank];
-  level &= forced_value_[bank] | static_cast<uint8_t>(~forced);
+  const uint8_t forced = st_->forced_mask[bank];
+  level &= st_->forced_value[bank] | static_cast<uint8_t>(~forced);
   const int other = layout_.cable[bank];
-  if (loopback_ && other >= 0) {
+  if (st_->loopback && other >= 0) {
     // Lines driven from outside at either end are off the cable.
-    const uint8_t joined = static_cast<uint8_t>(~forced & ~forced_mask_[other]);
+    const uint8_t joined = static_cast<uint8_t>(~forced & ~st_->forced_mask[other]);
     const uint8_t far = own_drive_mask(other) & joined;
     level &= own_latch(other) | static_cast<uint8_t>(~far);
   }
@@ -55,8 +56,8 @@ void PpiCard::write8(unsigned offset, uint8_t value) {
 void PpiCard::watch_interrupt_line() {
   if (layout_.irq_bank < 0) return;
   const bool now = ((line_levels(layout_.irq_bank) >> layout_.irq_bit) & 1) != 0;
-  const bool rising = now && !irq_level_;
-  irq_level_ = now;
+  const bool rising = now && !st_->irq_level;
+  st_->irq_level = now;
   if (rising) raise_interrupt();
 }
 
@@ -75,21 +76,21 @@ bool PpiCard::inputs(int bank, uint32_t *value) const {
 bool PpiCard::drive_inputs(int bank, uint32_t mask, uint32_t value) {
   if (bank < 0 || bank >= banks()) return false;
   const uint8_t m = static_cast<uint8_t>(mask);
-  forced_mask_[bank] |= m;
-  forced_value_[bank] = static_cast<uint8_t>((forced_value_[bank] & ~m) | (value & m));
+  st_->forced_mask[bank] |= m;
+  st_->forced_value[bank] = static_cast<uint8_t>((st_->forced_value[bank] & ~m) | (value & m));
   watch_interrupt_line();
   return true;
 }
 
 bool PpiCard::release_inputs(int bank, uint32_t mask) {
   if (bank < 0 || bank >= banks()) return false;
-  forced_mask_[bank] &= static_cast<uint8_t>(~mask);
+  st_->forced_mask[bank] &= static_cast<uint8_t>(~mask);
   watch_interrupt_line();
   return true;
 }
 
 void PpiCard::set_loopback(bool on) {
-  loopback_ = on;
+  st_->loopback = on;
   watch_interrupt_line();
 }
 

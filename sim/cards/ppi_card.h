@@ -40,7 +40,15 @@ class PpiCard : public CardModel {
   static constexpr int kMaxChips = 6;
   static constexpr unsigned kChipStride = 4;
 
-  explicit PpiCard(const PpiCardLayout &layout);
+  struct State {
+    Ppi8255::State chips[kMaxChips];
+    uint8_t forced_mask[kMaxChips * Ppi8255::kPorts] = {};
+    uint8_t forced_value[kMaxChips * Ppi8255::kPorts] = {};
+    uint8_t loopback = 1;
+    uint8_t irq_level = 1;  // every line floats high at power-up
+  };
+
+  PpiCard(const PpiCardLayout &layout, State *state);
 
   const char *kind() const override { return layout_.kind; }
   unsigned length() const override { return layout_.length; }
@@ -74,12 +82,10 @@ class PpiCard : public CardModel {
   uint8_t own_latch(int bank) const;
 
   PpiCardLayout layout_;
+  State own_{};
+  State *st_;
   Ppi8255 chips_[kMaxChips];
   PinContext pin_context_[kMaxChips];
-  uint8_t forced_mask_[kMaxChips * Ppi8255::kPorts] = {};
-  uint8_t forced_value_[kMaxChips * Ppi8255::kPorts] = {};
-  bool loopback_ = true;
-  bool irq_level_ = true;
 };
 
 }  // namespace sim

@@ -16,7 +16,10 @@ const PpiCardLayout kWendalLayout = {"wendal", kWendalPorts, 2, kWendalCable, -1
 
 }  // namespace
 
-WendalCard::WendalCard() : PpiCard(kWendalLayout) {
+WendalCard::WendalCard(State *state)
+    : PpiCard(kWendalLayout, state ? &state->ppi : nullptr),
+      st_(state ? state : &own_),
+      timer_(&st_->timer) {
   timer_.chain(kCascadeFrom, kCascadeTo);
   timer_.on_out_change([this](int counter, bool level) {
     if (counter == kCascadeTo && level) raise_interrupt();
@@ -37,19 +40,21 @@ void WendalCard::write8(unsigned offset, uint8_t value) {
 }
 
 void WendalCard::advance_to(uint64_t now_ns) {
-  if (!clock_started_) {
-    clock_started_ = true;
-    clock_origin_ns_ = now_ns;
+  if (!st_->clock_started) {
+    st_->clock_started = 1;
+    st_->clock_origin_ns = now_ns;
     return;
   }
-  if (now_ns < clock_origin_ns_) return;
-  const uint64_t due = ticks_in(now_ns - clock_origin_ns_, kWendalTimerHz);
-  if (due > ticks_done_) {
-    timer_.advance(due - ticks_done_);
-    ticks_done_ = due;
+  if (now_ns < st_->clock_origin_ns) return;
+  const uint64_t due = ticks_in(now_ns - st_->clock_origin_ns, kWendalTimerHz);
+  if (due > st_->ticks_done) {
+    timer_.advance(due - st_->ticks_done);
+    st_->ticks_done = due;
   }
 }
 
-std::unique_ptr<CardModel> make_wendal_card() { return std::make_unique<WendalCard>(); }
+std::unique_ptr<CardModel> make_wendal_card(void *state, bool power_up) {
+  return card_over<WendalCard>(state, power_up);
+}
 
 }  // namespace sim

@@ -29,7 +29,15 @@ class WendalCard : public PpiCard {
   static constexpr int kCascadeFrom = 1;
   static constexpr int kCascadeTo = 2;
 
-  WendalCard();
+  struct State {
+    PpiCard::State ppi;
+    Pit8254::State timer;
+    uint8_t clock_started = 0;
+    uint64_t clock_origin_ns = 0;
+    uint64_t ticks_done = 0;
+  };
+
+  explicit WendalCard(State *state = nullptr);
 
   bool has_time_source() const override { return true; }
   bool has_interrupt_source() const override { return true; }
@@ -41,10 +49,9 @@ class WendalCard : public PpiCard {
   Pit8254 &timer() { return timer_; }
 
  private:
+  State own_{};
+  State *st_;
   Pit8254 timer_;
-  bool clock_started_ = false;
-  uint64_t clock_origin_ns_ = 0;
-  uint64_t ticks_done_ = 0;
 };
 
 }  // namespace sim

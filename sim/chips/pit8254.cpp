@@ -10,20 +10,18 @@ enum Access { kLatch = 0, kLow = 1, kHigh = 2, kLowHigh = 3 };
 
 }  // namespace
 
-Pit8254::Pit8254() = default;
-
 // --- register access ------------------------------------------------------
 
 uint8_t Pit8254::read(unsigned reg) {
   if (reg >= kCounters) return 0xFF;
-  return read_count(counters_[reg]);
+  return read_count(st_->counters[reg]);
 }
 
 void Pit8254::write(unsigned reg, uint8_t value) {
   if (reg == kControl)
     write_control(value);
   else if (reg < kCounters)
-    write_count(counters_[reg], value);
+    write_count(st_->counters[reg], value);
 }
 
 void Pit8254::write_control(uint8_t value) {
@@ -32,7 +30,7 @@ void Pit8254::write_control(uint8_t value) {
     read_back(value);
     return;
   }
-  Counter &c = counters_[select];
+  Counter &c = st_->counters[select];
   unsigned access = (value >> 4) & 3;
   if (access == kLatch) {
     // A second latch before the count was read is ignored.
@@ -67,7 +65,7 @@ void Pit8254::write_control(uint8_t value) {
 void Pit8254::read_back(uint8_t value) {
   for (int i = 0; i < kCounters; ++i) {
     if (!(value & (2 << i))) continue;
-    Counter &c = counters_[i];
+    Counter &c = st_->counters[i];
     if (!(value & 0x20) && !c.latched) {
       c.latch = encode(c, current_count(c));
       c.latched = true;
@@ -80,7 +78,7 @@ void Pit8254::read_back(uint8_t value) {
 }
 
 void Pit8254::write_count(Counter &c, uint8_t value) {
-  int index = static_cast<int>(&c - counters_);
+  int index = static_cast<int>(&c - st_->counters);
   switch (c.access) {
     case kLow:
       c.count_register = value;
@@ -186,7 +184,7 @@ uint8_t Pit8254::status_of(const Counter &c) const {
 }
 
 bool Pit8254::out(int counter) const {
-  return counter >= 0 && counter < kCounters && counters_[counter].out;
+  return counter >= 0 && counter < kCounters && st_->counters[counter].out;
 }
 
 // --- counting -------------------------------------------------------------
@@ -196,7 +194,7 @@ bool Pit8254::may_load(const Counter &c) const {
 }
 
 void Pit8254::load(int index) {
-  Counter &c = counters_[index];
+  Counter &c = st_->counters[index];
   uint32_t n = initial_count(c);
   c.load_pending = false;
   c.running = true;
@@ -223,7 +221,7 @@ void Pit8254::load(int index) {
 // Mode 3: an even count N gives N/2 pulses high and N/2 low; an odd count
 // (N+1)/2 high and (N-1)/2 low. Each half reloads from the count register.
 void Pit8254::begin_half_period(int index, bool high) {
-  Counter &c = counters_[index];
+  Counter &c = st_->counters[index];
   uint32_t n = initial_count(c);
   c.period = n;
   c.position = 0;
@@ -236,7 +234,7 @@ void Pit8254::begin_half_period(int index, bool high) {
 
 // One CLK pulse; the reference behaviour that skip() shortcuts.
 void Pit8254::step(int index) {
-  Counter &c = counters_[index];
+  Counter &c = st_->counters[index];
   if (c.load_pending && may_load(c)) {
     load(index);
     return;
@@ -335,7 +333,7 @@ void Pit8254::skip(Counter &c, uint64_t pulses) {
 
 void Pit8254::clock(int counter, uint64_t pulses) {
   if (counter < 0 || counter >= kCounters) return;
-  Counter &c = counters_[counter];
+  Counter &c = st_->counters[counter];
   while (pulses) {
     uint64_t due = pulses_to_event(c);
     if (due > pulses) {
@@ -351,7 +349,7 @@ void Pit8254::clock(int counter, uint64_t pulses) {
 void Pit8254::advance(uint64_t ticks) {
   for (int i = 0; i < kCounters; ++i) {
     bool fed = false;
-    for (const Counter &c : counters_) fed = fed || c.chained_to == i;
+    for (const Counter &c : st_->counters) fed = fed || c.chained_to == i;
     if (!fed) clock(i, ticks);
   }
 }
@@ -360,14 +358,14 @@ void Pit8254::advance(uint64_t ticks) {
 // other) is refused.
 void Pit8254::chain(int from, int to) {
   if (from < 0 || from >= kCounters || to < -1 || to >= kCounters) return;
-  for (int c = to; c >= 0; c = counters_[c].chained_to)
+  for (int c = to; c >= 0; c = st_->counters[c].chained_to)
     if (c == from) return;
-  counters_[from].chained_to = to;
+  st_->counters[from].chained_to = to;
 }
 
 void Pit8254::set_gate(int counter, bool level) {
   if (counter < 0 || counter >= kCounters) return;
-  Counter &c = counters_[counter];
+  Counter &c = st_->counters[counter];
   if (c.gate == level) return;
   c.gate = level;
   bool restarts = c.mode == 1 || c.mode == 2 || c.mode == 3 || c.mode == 5;
@@ -376,7 +374,7 @@ void Pit8254::set_gate(int counter, bool level) {
 }
 
 void Pit8254::set_out(int index, bool level) {
-  Counter &c = counters_[index];
+  Counter &c = st_->counters[index];
   if (c.out == level) return;
   c.out = level;
   if (out_change_) out_change_(index, level);

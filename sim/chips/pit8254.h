@@ -31,6 +31,10 @@
 //   - a count of 1 in modes 2 and 3 (unusable on the chip) keeps OUT low in
 //     mode 2 and high in mode 3;
 //   - before its first load a counter holds its count.
+//
+// The chip's registers and counting state are plain data (State): a chip
+// works on a State of its own, or on one kept elsewhere (the shared
+// simulated PC), which outlives the chip object.
 #ifndef KIT_SIM_PIT8254_H
 #define KIT_SIM_PIT8254_H
 
@@ -46,7 +50,13 @@ class Pit8254 {
   // Callback of OUT transitions: counter, new level.
   using OutChange = std::function<void(int counter, bool level)>;
 
-  Pit8254();
+  struct Counter;
+  struct State;
+
+  Pit8254() : st_(&own_) {}
+  explicit Pit8254(State *state) : st_(state ? state : &own_) {}
+  Pit8254(const Pit8254 &) = delete;
+  Pit8254 &operator=(const Pit8254 &) = delete;
 
   uint8_t read(unsigned reg);
   void write(unsigned reg, uint8_t value);
@@ -63,7 +73,7 @@ class Pit8254 {
   bool out(int counter) const;
   void on_out_change(OutChange callback) { out_change_ = std::move(callback); }
 
- private:
+ public:
   struct Counter {
     // programming
     uint8_t control = 0;  // bits 5-0 of the last control word (status)
@@ -93,8 +103,13 @@ class Pit8254 {
     bool read_high_next = false;
     bool status_latched = false;
     uint8_t status = 0;
-    int chained_to = -1;
+    int32_t chained_to = -1;
   };
+  struct State {
+    Counter counters[kCounters];
+  };
+
+ private:
 
   void write_control(uint8_t value);
   void read_back(uint8_t value);
@@ -115,7 +130,8 @@ class Pit8254 {
   void begin_half_period(int index, bool high);
   void set_out(int index, bool level);
 
-  Counter counters_[kCounters];
+  State own_{};
+  State *st_;
   OutChange out_change_;
 };
 

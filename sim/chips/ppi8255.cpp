@@ -4,11 +4,11 @@ namespace sim {
 
 uint8_t Ppi8255::drive_mask(int port) const {
   switch (port) {
-    case kPortA: return (control_ & kAInput) ? 0x00 : 0xFF;
-    case kPortB: return (control_ & kBInput) ? 0x00 : 0xFF;
+    case kPortA: return (st_->control & kAInput) ? 0x00 : 0xFF;
+    case kPortB: return (st_->control & kBInput) ? 0x00 : 0xFF;
     case kPortC:
-      return static_cast<uint8_t>(((control_ & kCUpperInput) ? 0x00 : 0xF0) |
-                                  ((control_ & kCLowerInput) ? 0x00 : 0x0F));
+      return static_cast<uint8_t>(((st_->control & kCUpperInput) ? 0x00 : 0xF0) |
+                                  ((st_->control & kCLowerInput) ? 0x00 : 0x0F));
     default: return 0;
   }
 }
@@ -20,30 +20,30 @@ uint8_t Ppi8255::read(unsigned reg) const {
   const int port = static_cast<int>(reg);
   const uint8_t driven = drive_mask(port);
   const uint8_t from_pins = driven == 0xFF ? 0 : pin_levels(port);
-  return static_cast<uint8_t>((latch_[port] & driven) | (from_pins & ~driven));
+  return static_cast<uint8_t>((st_->latch[port] & driven) | (from_pins & ~driven));
 }
 
 void Ppi8255::write(unsigned reg, uint8_t value) {
   if (reg < kControl) {
-    latch_[reg] = value;
+    st_->latch[reg] = value;
     return;
   }
   if (reg != kControl) return;
   if (value & kModeSet) {
-    control_ = value;
-    latch_[kPortA] = latch_[kPortB] = latch_[kPortC] = 0;
+    st_->control = value;
+    st_->latch[kPortA] = st_->latch[kPortB] = st_->latch[kPortC] = 0;
     return;
   }
   const uint8_t bit = static_cast<uint8_t>(1u << ((value >> 1) & 7));
   if (value & 1)
-    latch_[kPortC] |= bit;
+    st_->latch[kPortC] |= bit;
   else
-    latch_[kPortC] &= static_cast<uint8_t>(~bit);
+    st_->latch[kPortC] &= static_cast<uint8_t>(~bit);
 }
 
 void Ppi8255::reset() {
-  control_ = kAllInputs;
-  latch_[kPortA] = latch_[kPortB] = latch_[kPortC] = 0;
+  st_->control = kAllInputs;
+  st_->latch[kPortA] = st_->latch[kPortB] = st_->latch[kPortC] = 0;
 }
 
 }  // namespace sim

@@ -22,6 +22,8 @@
 // pin, which the card supplies (pin_levels, port access injected: the chip
 // knows nothing of the bus or of the wiring). Port C mixes both per half.
 // Reset (power-up) state: mode 0, every port input, every latch 0.
+// Registers are plain data (State), the chip's own or kept elsewhere (the
+// shared simulated PC); the pin wiring belongs to the chip object.
 #ifndef KIT_SIM_PPI8255_H
 #define KIT_SIM_PPI8255_H
 
@@ -49,8 +51,17 @@ class Ppi8255 {
   // chip holds them; used for the lines the chip does not drive.
   using PinLevels = uint8_t (*)(void *context, int port);
 
+  struct State {
+    uint8_t control = kAllInputs;
+    uint8_t latch[kPorts] = {0, 0, 0};
+  };
+
   Ppi8255() = default;
   Ppi8255(PinLevels pins, void *context) : pins_(pins), context_(context) {}
+  Ppi8255(const Ppi8255 &) = delete;
+  Ppi8255 &operator=(const Ppi8255 &) = delete;
+  // Work on state (nullptr: the chip's own).
+  void bind(State *state) { st_ = state ? state : &own_; }
   void connect_pins(PinLevels pins, void *context) {
     pins_ = pins;
     context_ = context;
@@ -61,18 +72,18 @@ class Ppi8255 {
   void reset();
 
   // The mode-set word in force (kAllInputs after reset).
-  uint8_t control() const { return control_; }
+  uint8_t control() const { return st_->control; }
   // Lines of port the chip drives (its output lines), and their latch.
   uint8_t drive_mask(int port) const;
-  uint8_t latch(int port) const { return latch_[port]; }
+  uint8_t latch(int port) const { return st_->latch[port]; }
 
  private:
   uint8_t pin_levels(int port) const;
 
   PinLevels pins_ = nullptr;
   void *context_ = nullptr;
-  uint8_t control_ = kAllInputs;
-  uint8_t latch_[kPorts] = {0, 0, 0};
+  State own_{};
+  State *st_ = &own_;
 };
 
 }  // namespace sim
