@@ -26,8 +26,10 @@ mkdir -p "$build/crashes"
 run_target() {
   local target=$1 log=$build/fuzz-$1.log
   mkdir -p "$build/corpus/$target"
-  # The drivers name only libioport.so: make sure it is the simulator's.
-  LD_LIBRARY_PATH=$build/simulator \
+  # The drivers name only libioport.so: make sure it is the simulator's. The
+  # target works on a simulated PC of its own, fresh each run.
+  rm -f "$build/fuzz-$target.pc"
+  KESTAN_SIM_PC=$build/fuzz-$target.pc LD_LIBRARY_PATH=$build/simulator \
   ASAN_OPTIONS=abort_on_error=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$build/bin/$target" -max_total_time="$share" -timeout=10 -max_len=1024 -rss_limit_mb=1536 \
       -print_final_stats=1 -artifact_prefix="$build/crashes/$target-" "$build/corpus/$target" >"$log" 2>&1

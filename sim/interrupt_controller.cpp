@@ -46,6 +46,10 @@ void InterruptController::raise(int level) {
   __atomic_fetch_add(&s.pending, 1u, __ATOMIC_RELEASE);
 }
 
+bool InterruptController::serves(int level) const {
+  return __atomic_load_n(&shared_[level].owner, __ATOMIC_ACQUIRE) == this_process();
+}
+
 // One request of the level taken from the shared count, if there is one.
 bool InterruptController::take_request(int level) {
   uint32_t *pending = &shared_[level].pending;
@@ -61,7 +65,7 @@ void InterruptController::serve(std::unique_lock<std::mutex> &lk, bool wait_for_
     int level = -1;
     for (int i = 0; i < kLevels; ++i) {
       const Level &l = levels_[i];
-      if (l.handler && !l.in_service && take_request(i)) {
+      if (l.handler && !l.in_service && serves(i) && take_request(i)) {
         level = i;
         break;
       }

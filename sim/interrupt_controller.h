@@ -46,7 +46,8 @@ class InterruptController {
   bool any_pending() const {
     unsigned mask = mask_.load(std::memory_order_acquire);
     for (int l = 0; mask; ++l, mask >>= 1)
-      if ((mask & 1) && __atomic_load_n(&shared_[l].pending, __ATOMIC_ACQUIRE)) return true;
+      if ((mask & 1) && __atomic_load_n(&shared_[l].pending, __ATOMIC_ACQUIRE) && serves(l))
+        return true;
     return false;
   }
   // Run the handlers of every pending request of this process's levels;
@@ -68,6 +69,9 @@ class InterruptController {
   };
 
   void serve(std::unique_lock<std::mutex> &lk, bool wait_for_others);
+  // The PC gives the level to this process (a forked child keeps its
+  // parent's handlers in memory, not its levels).
+  bool serves(int level) const;
   bool take_request(int level);
   // Under lock_: another thread is running a handler.
   bool served_elsewhere() const {

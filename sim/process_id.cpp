@@ -44,13 +44,33 @@ bool read_stat(const char *entry, char *line, size_t size) {
   return got;
 }
 
+#ifdef _WIN32
+// Under Wine on Linux a Win32 process is a Linux process: its Linux id comes
+// from the kernel itself (getpid, system call 20 of i386). /proc/self would
+// not do: Wine opens files in its server, so "self" is the server.
+uint32_t linux_process_id() {
+#if defined(__i386__)
+  using HostVersion = void(CDECL *)(const char **sysname, const char **release);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  auto host = ntdll ? reinterpret_cast<HostVersion>(
+                          reinterpret_cast<void *>(GetProcAddress(ntdll, "wine_get_host_version")))
+                    : nullptr;
+  const char *sysname = nullptr, *release = nullptr;
+  if (host) host(&sysname, &release);
+  if (!sysname || std::strcmp(sysname, "Linux") != 0) return 0;
+  long id;
+  __asm__ volatile("int $0x80" : "=a"(id) : "a"(20L) : "memory");
+  return id > 0 ? static_cast<uint32_t>(id) : 0;
+#else
+  return 0;
+#endif
+}
+#endif
+
 uint32_t find_this_process() {
 #ifdef _WIN32
-  char line[512];
-  unsigned long id = 0;
-  if (proc_folder() && read_stat("self", line, sizeof line) && std::sscanf(line, "%lu", &id) == 1 &&
-      id != 0)
-    return static_cast<uint32_t>(id);
+  if (proc_folder())
+    if (uint32_t id = linux_process_id()) return id;
   return static_cast<uint32_t>(GetCurrentProcessId());
 #else
   return static_cast<uint32_t>(getpid());

@@ -1,6 +1,6 @@
 // Processes as the shared simulated PC knows them: by the operating
-// system's process id, the same number for a native Linux program and for
-// a Win32 program under Wine (which is a Linux process too), so that the
+// system's process id, the Linux id for a native program and for a Win32
+// program under Wine alike (which is a Linux process too), so that the
 // PC's lock, claims and interrupt levels can tell whether their owner still
 // runs, whichever kind of program asks.
 #ifndef KIT_SIM_PROCESS_ID_H

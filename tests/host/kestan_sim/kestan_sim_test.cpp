@@ -1,0 +1,147 @@
+// kestan-sim as a person runs it, each case on a fresh simulated PC of its
+// own, with kestan-io as the other program on the same PC.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct ToolRun {
+  int exit_code;
+  std::string out, err;
+};
+
+std::string slurp(const std::string &path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The command line through the shell, on the PC of pc (empty: this case's).
+ToolRun run(const std::string &command, const std::string &pc = "") {
+  char out[] = "/tmp/kestan_sim_out_XXXXXX", err[] = "/tmp/kestan_sim_err_XXXXXX";
+  close(mkstemp(out));
+  close(mkstemp(err));
+  std::string env = pc.empty() ? "" : "KESTAN_SIM_PC='" + pc + "' ";
+  int status = std::system((env + command + " >" + out + " 2>" + err).c_str());
+  ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+  unlink(out);
+  unlink(err);
+  return r;
+}
+
+const std::string kSim = KESTAN_SIM_PATH;
+const std::string kIo = std::string(KESTAN_IO_PATH) + " --simulator --base 0x2A8";
+
+bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+class KestanSim : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char *pc = std::getenv("KESTAN_SIM_PC");
+    ASSERT_TRUE(pc) << "the test registration names a PC";
+    pc_ = pc;
+    unlink(pc);
+  }
+  std::string pc_;
+};
+
+TEST_F(KestanSim, StatusShowsWhatAnotherProgramWroteAndSetDrivesAnInput) {
+  ASSERT_EQ(0, run(kIo + " write 5 1").exit_code);
+  ToolRun r = run(kSim + " status");
+  ASSERT_EQ(0, r.exit_code) << r.err;
+  EXPECT_TRUE(has(r.out, "simulated PC: " + pc_)) << r.out;
+  EXPECT_TRUE(has(r.out, "kestan@2A8 (8 ports")) << r.out;
+  EXPECT_TRUE(has(r.out, "outputs 0x00000020  inputs 0x00000020")) << r.out;
+  EXPECT_TRUE(has(r.out, "claims: none")) << "kestan-io has ended: " << r.out;
+
+  EXPECT_EQ(0, run(kSim + " set 2A8 0 7 1").exit_code);
+  EXPECT_TRUE(has(run(kIo + " read 7").out, "input 7: 1"));
+  EXPECT_EQ(0, run(kSim + " cable 2A8 off").exit_code);
+  EXPECT_TRUE(has(run(kSim + " status").out, "inputs 0xFFFFFFFF")) << "lines float high";
+  EXPECT_EQ(0, run(kSim + " release 2A8 0 7").exit_code);
+  EXPECT_EQ(0, run(kSim + " cable 2A8 on").exit_code);
+  EXPECT_TRUE(has(run(kIo + " read 7").out, "input 7: 0"));
+  ToolRun j = run(kSim + " journal 2");
+  EXPECT_TRUE(has(j.out, "in8   02A8  A0\n  in8   02A8  20\n")) << j.out;
+}
+
+TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
+  EXPECT_EQ(0, run(kSim + " plug orvel@300").exit_code);
+  EXPECT_TRUE(has(run(kSim + " status").out, "orvel@300 (16 ports")) << run(kSim + " status").out;
+  const struct {
+    const char *command;
+    int code;
+    const char *said;
+  } refusals[] = {
+      {" plug kestan@2AC", 1, "occupied"},
+      {" plug nosuch@200", 1, "no model of that card kind"},
+      {" unplug 240", 1, "no card has its base there"},
+      {" set 2A8 3 0 1", 1, "no such bank"},
+      {" set 2A8 0 32 1", 2, "line from 0 to 31"},
+      {" cable 2A8 maybe", 2, "want on or off"},
+      {" plug orvel", 2, "KIND@BASE"},
+      {" frobnicate", 2, "unknown command"},
+      {" unplug", 2, "wrong number of arguments"},
+  };
+  for (const auto &k : refusals) {
+    ToolRun r = run(kSim + k.command);
+    EXPECT_EQ(k.code, r.exit_code) << k.command;
+    EXPECT_TRUE(has(r.err, k.said)) << k.command << ": " << r.err;
+    EXPECT_EQ("", r.out) << k.command;
+  }
+  EXPECT_EQ(0, run(kSim + " unplug 300").exit_code);
+  EXPECT_EQ(0, run(kIo + " write 1 1").exit_code);
+  EXPECT_EQ(0, run(kSim + " reset").exit_code);
+  ToolRun r = run(kSim + " status");
+  EXPECT_FALSE(has(r.out, "orvel")) << r.out;
+  EXPECT_TRUE(has(r.out, "outputs 0x00000000")) << "reset puts the card at power-up: " << r.out;
+  ToolRun help = run(kSim + " --help");
+  EXPECT_EQ(0, help.exit_code);
+  for (const char *word : {"status", "reset", "plug", "unplug", "cable", "set", "release", "watch", "journal"})
+    EXPECT_TRUE(has(help.out, std::string("  ") + word + " ")) << word;
+}
+
+TEST_F(KestanSim, WatchPrintsLineChangesWithTheirTime) {
+  std::string out = "/tmp/kestan_sim_watch_" + std::to_string(getpid());
+  ASSERT_EQ(0, std::system((kSim + " watch 2 >" + out + " &").c_str()));
+  usleep(500000);
+  ASSERT_EQ(0, run(kIo + " write 4 1").exit_code);
+  sleep(2);
+  std::string text = slurp(out);
+  unlink(out.c_str());
+  EXPECT_TRUE(has(text, "kestan@2A8 bank 0 outputs 0x00000000 -> 0x00000010")) << text;
+  EXPECT_TRUE(has(text, "kestan@2A8 bank 0 inputs 0x00000000 -> 0x00000010")) << text;
+  EXPECT_EQ(':', text[2]) << "lines start with the time: " << text;
+}
+
+TEST_F(KestanSim, ADamagedPcIsReplacedAndAnUnusablePathFallsBackToAPrivatePc) {
+  {
+    std::ofstream junk(pc_);
+    junk << "not a simulated PC";
+  }
+  ToolRun r = run(kSim + " status");
+  EXPECT_EQ(0, r.exit_code);
+  EXPECT_TRUE(has(r.err, "replaced by a fresh one")) << r.err;
+  EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << "one line: " << r.err;
+  EXPECT_TRUE(has(r.out, "kestan@2A8")) << r.out;
+  r = run(kSim + " status");
+  EXPECT_EQ("", r.err) << "the fresh PC is sound";
+
+  r = run(kSim + " status", "/nonexistent-folder/pc");
+  EXPECT_EQ(0, r.exit_code);
+  EXPECT_TRUE(has(r.err, "cannot use the simulated PC /nonexistent-folder/pc")) << r.err;
+  EXPECT_TRUE(has(r.err, "private")) << r.err;
+  EXPECT_TRUE(has(r.out, "private to this process")) << r.out;
+}
+
+}  // namespace

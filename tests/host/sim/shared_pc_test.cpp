@@ -1,0 +1,123 @@
+// One simulated PC shared by several processes: writes of two processes
+// hammering one card, a process killed in the middle of its work, and an
+// interrupt raised by one process served by the one that attached it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "iosim.h"
+
+namespace {
+
+const unsigned short kBase = 0x2A8;
+
+// Runs fn in a child process on the same PC; its return value is the exit code.
+pid_t spawn(const std::function<int()> &fn) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(fn());
+  return pid;
+}
+
+int exit_code(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class SharedPc : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(0, iosim_load_rack("kestan@2A8")); }
+  void TearDown() override { iosim_reset(); }
+};
+
+// Each process owns one output byte and checks, after every write, that its
+// byte reads back through the cable as written; a word read sees both bytes
+// whole. The journal counts every access of both: none is lost.
+int hammer(unsigned short own, long ops) {
+  long wrong = 0;
+  for (long i = 0; i < ops; i += 2) {
+    unsigned char v = static_cast<unsigned char>(i * 7 + own);
+    io_out8(own, v);
+    if (i % 16 == 0) {
+      unsigned word = io_in16(kBase);
+      wrong += ((own == kBase ? word : word >> 8) & 0xFF) != v;
+    } else {
+      wrong += io_in8(own) != v;
+    }
+  }
+  return wrong ? 1 : 0;
+}
+
+TEST_F(SharedPc, TwoProcessesHammeringOneCardLoseNothing) {
+  const long kOps = 1000000;
+  iosim_journal_clear();
+  pid_t a = spawn([&] { return hammer(kBase, kOps); });
+  pid_t b = spawn([&] { return hammer(kBase + 1, kOps); });
+  EXPECT_EQ(0, exit_code(a)) << "process A read back another value than it wrote";
+  EXPECT_EQ(0, exit_code(b)) << "process B read back another value than it wrote";
+  EXPECT_EQ(static_cast<unsigned long>(2 * kOps), iosim_journal_total());
+  unsigned outputs = 0;
+  ASSERT_EQ(IOSIM_OK, iosim_read_outputs(kBase, 0, &outputs));
+  // The last value each wrote: i = kOps - 2.
+  EXPECT_EQ(static_cast<unsigned char>((kOps - 2) * 7 + kBase), outputs & 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>((kOps - 2) * 7 + kBase + 1), (outputs >> 8) & 0xFF);
+}
+
+TEST_F(SharedPc, AProcessKilledInTheMiddleLeavesThePcUsable) {
+  iosim_journal_enable(1);
+  for (int round = 0; round < 5; ++round) {
+    // Reading the whole journal holds the PC's lock for a long stretch:
+    // the kill most likely lands while the child holds it.
+    pid_t child = spawn([] {
+      static iosim_access all[IOSIM_JOURNAL_CAPACITY];
+      for (;;) {
+        io_out8(kBase + 2, 0x11);
+        iosim_journal_read(all, IOSIM_JOURNAL_CAPACITY);
+      }
+      return 0;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 + 7 * round));
+    kill(child, SIGKILL);
+    EXPECT_EQ(128 + SIGKILL, exit_code(child));
+    auto began = std::chrono::steady_clock::now();
+    io_out8(kBase + 3, static_cast<unsigned char>(round));
+    EXPECT_EQ(round, io_in8(kBase + 3));
+    EXPECT_EQ(0x11, io_in8(kBase + 2));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(1));
+  }
+}
+
+std::atomic<int> g_requests{0};
+void IOPORT_API count_request(void *) { ++g_requests; }
+
+TEST_F(SharedPc, AnEdgeRaisedByAnotherProcessReachesTheHandlersProcess) {
+  // The Fenmar card requests its interrupt on a rising edge of Port C line 0.
+  const unsigned short kFenmar = 0x300;
+  const int kLevel = 5, kEdges = 20;
+  ASSERT_EQ(IOSIM_OK, iosim_plug("fenmar", kFenmar));
+  ASSERT_EQ(IOSIM_OK, iosim_set_card_irq(kFenmar, kLevel));
+  g_requests = 0;
+  ASSERT_EQ(IO_IRQ_OK, io_irq_attach(kLevel, count_request, nullptr));
+  pid_t other = spawn([&] {
+    if (io_irq_attach(kLevel, count_request, nullptr) != IO_IRQ_BUSY) return 2;  // the level is taken
+    for (int i = 0; i < kEdges; ++i) {
+      iosim_drive_inputs(kFenmar, 2, 1, 0);
+      iosim_drive_inputs(kFenmar, 2, 1, 1);
+    }
+    return g_requests == 0 ? 0 : 1;  // none served here
+  });
+  EXPECT_EQ(0, exit_code(other));
+  for (int i = 0; i < 200 && g_requests < kEdges; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(kEdges, g_requests.load());
+  io_irq_detach(kLevel);
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+// The commands of kestan-sim, one function each over the iosim controls.
+// Each returns an exit code (kestan-sim --help lists them).
+#ifndef KESTAN_SIM_COMMANDS_H
+#define KESTAN_SIM_COMMANDS_H
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;  // the simulated PC refused (no card there, no such bank, ...)
+constexpr int kExitUsage = 2;    // the command line is wrong
+
+struct SimCommand {
+  const char *word;
+  const char *args;  // as --help shows them
+  int min_args, max_args;
+  const char *help;
+  int (*run)(char **args, int count);
+};
+
+extern const SimCommand kSimCommands[];
+extern const int kSimCommandCount;
+
+// A usage mistake, said on stderr.
+int usage_error(const char *why, const char *what = nullptr);
+
+#endif
