@@ -149,14 +149,20 @@ void Bus::out16(uint16_t port, uint16_t value) {
 // when another claim needs its ports, as a person moves the card's jumpers to
 // the address the library is given next. Until then it keeps its state, so a
 // library that takes its old range back finds the card as it left it. Cards
-// of the rack stay where they were put.
+// of a rack given by the user stay where they were put.
 void Bus::take_out_released_cards(unsigned base, unsigned length, const char *kind) {
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = pc_->owner[p];
     if (s == kNoCard || !slot(s).by_claim || claims_.claimed(slot(s).base)) continue;
-    if (slot(s).base == base && same_kind(card(s).kind(), kind)) continue;  // taken back
+    if (claimed_card_at(s, base, kind)) continue;  // taken back
     unplug_slot(s);
   }
+}
+
+// The card a claim finds already at its base, of its kind: the claim is
+// for that card.
+bool Bus::claimed_card_at(int s, unsigned base, const char *kind) {
+  return slot(s).base == base && same_kind(card(s).kind(), kind);
 }
 
 int Bus::claim(unsigned base, unsigned length, const char *kind) {
@@ -169,16 +175,22 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
   }
   PcGuard guard(lock_word());
   take_out_released_cards(base, length, name);
-  bool empty = true;
+  bool found = false;
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = pc_->owner[p];
     if (s == kNoCard) continue;
-    empty = false;
-    if (slot(s).base != base || !same_kind(card(s).kind(), name)) return IO_CLAIM_OVERLAP;
+    if (claimed_card_at(s, base, name))
+      found = true;
+    else if (!slot(s).stand_in)
+      return IO_CLAIM_OVERLAP;
   }
+  // A stand-in that a library holds is refused here, with the other claims.
   int result = claims_.claim(base, length, name, this_process());
-  if (result == IO_CLAIM_OK && empty && find_card_kind(name) &&
-      plug_locked(name, base) == IOSIM_OK)
+  if (result != IO_CLAIM_OK) return result;
+  for (unsigned p = base; p < base + length; ++p)
+    if (pc_->owner[p] != kNoCard && !claimed_card_at(pc_->owner[p], base, name))
+      unplug_slot(pc_->owner[p]);
+  if (!found && find_card_kind(name) && plug_locked(name, base) == IOSIM_OK)
     slot(slot_based_at(base)).by_claim = 1;
   return result;
 }

@@ -105,7 +105,9 @@ class Bus {
   void apply_rack(const char *text, bool report);
   int plug_locked(const char *kind, unsigned base);
   int slot_based_at(unsigned base);
+  void plug_default_rack();
   void take_out_released_cards(unsigned base, unsigned length, const char *kind);
+  bool claimed_card_at(int s, unsigned base, const char *kind);
   void unplug_slot(int s);
   void clear_locked();
   void route_interrupt(int slot);

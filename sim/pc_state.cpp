@@ -7,7 +7,7 @@ namespace sim {
 namespace {
 
 bool slot_sound(const SlotState &slot) {
-  if (slot.used > 1) return false;
+  if (slot.used > 1 || slot.by_claim > 1 || slot.stand_in > 1) return false;
   if (!slot.used) return true;
   const CardKind *kind = card_kind_at(slot.kind);
   if (!kind || slot.length == 0 || slot.base + slot.length > kPortSpace) return false;

@@ -46,6 +46,9 @@ struct SlotState {
   int32_t jumper;     // interrupt level set on the card, -1: follows the driver
   int32_t followed;   // level adopted from the driver's io_irq_attach
   uint32_t by_claim;  // plugged by a library's claim; leaves when its ports are needed
+  // The default rack's card, standing in for the user's card: a claim of
+  // other ports over it takes it out, as the user's PC holds that card.
+  uint32_t stand_in;
   uint32_t generation;  // changes with every plug: views of the old card are stale
   alignas(8) unsigned char card[kCardStateBytes];
 };
@@ -95,7 +98,7 @@ struct PcState {
 static_assert(std::is_trivially_copyable<PcState>::value, "the PC is plain data");
 static_assert(sizeof(iosim_access) == 8, "journal entries are the same in every build");
 // The same size in every build: a 32-bit and a 64-bit process share the file.
-static_assert(sizeof(PcState) == 609744, "the layout of the PC changed: new kPcVersion");
+static_assert(sizeof(PcState) == 609744 + 8 * kMaxCards, "the layout of the PC changed: new kPcVersion");
 
 // Whether a mapped PC can be trusted: this version, and a rack whose tables
 // agree (kinds known, ranges inside the port space, ports owned by the

@@ -69,6 +69,7 @@ int Bus::plug_locked(const char *kind, unsigned base) {
   sl.jumper = -1;
   sl.followed = -1;
   sl.by_claim = 0;
+  sl.stand_in = 0;
   sl.generation = ++pc_->generations;
   std::memset(pc_->owner + base, s, length);
   make_view(s);
@@ -92,6 +93,7 @@ void Bus::unplug_slot(int s) {
   std::memset(pc_->owner + sl.base, kNoCard, sl.length);
   sl.used = 0;
   sl.by_claim = 0;
+  sl.stand_in = 0;
   views_[s].reset();
 }
 
@@ -107,6 +109,7 @@ void Bus::clear_locked() {
   for (int s = 0; s < kMaxCards; ++s) {
     slot(s).used = 0;
     slot(s).by_claim = 0;
+    slot(s).stand_in = 0;
     views_[s].reset();
   }
   std::memset(pc_->owner, kNoCard, sizeof pc_->owner);
@@ -136,7 +139,7 @@ int Bus::load_rack(const char *text) {
   clear_locked();
   RackText rack;
   if (!parse_rack(text, &rack)) {
-    plug_locked("kestan", kDefaultBase);
+    plug_default_rack();
     return 0;
   }
   int refused = rack.bad;
@@ -145,12 +148,18 @@ int Bus::load_rack(const char *text) {
   return refused;
 }
 
+// With no rack given, the simulated PC holds one Kestan card, in for
+// whatever card a library claims over it.
+void Bus::plug_default_rack() {
+  if (plug_locked("kestan", kDefaultBase) == IOSIM_OK) slot(slot_based_at(kDefaultBase)).stand_in = 1;
+}
+
 // The rack of the variable (or the default one). Entries that cannot be
 // read or plugged are left out and, when the PC is made, said once on stderr.
 void Bus::apply_rack(const char *text, bool report) {
   RackText rack;
   if (!parse_rack(text, &rack)) {
-    plug_locked("kestan", kDefaultBase);
+    plug_default_rack();
     return;
   }
   if (report && rack.bad)
