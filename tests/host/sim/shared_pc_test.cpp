@@ -94,6 +94,27 @@ TEST_F(SharedPc, AProcessKilledInTheMiddleLeavesThePcUsable) {
   }
 }
 
+// Claims carry their process: another process may claim the same card, not
+// another kind over it, and a claim ends with its process.
+TEST_F(SharedPc, ClaimsAreHeldByTheirProcessWhileItRuns) {
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x300, 4, "fenmar"));
+  pid_t other = spawn([] {
+    iosim_claim_info claims[8];
+    if (iosim_claims(claims, 8) != 1 || claims[0].process != static_cast<unsigned>(getppid())) return 1;
+    if (io_claim(0x300, 4, "fenmar") != IO_CLAIM_OK) return 2;
+    if (io_claim(0x302, 2, "pellin") != IO_CLAIM_OVERLAP) return 3;
+    return io_claim(0x310, 2, "pellin") == IO_CLAIM_OK ? 0 : 4;
+  });
+  EXPECT_EQ(0, exit_code(other));
+  iosim_claim_info claims[8];
+  ASSERT_EQ(1, iosim_claims(claims, 8)) << "the ended process's claims are gone";
+  EXPECT_EQ(static_cast<unsigned>(getpid()), claims[0].process);
+  EXPECT_EQ(0x300, claims[0].base);
+  EXPECT_EQ(IO_CLAIM_OK, io_claim(0x310, 2, "pellin")) << "the range it held is free";
+  io_release(0x300);
+  io_release(0x310);
+}
+
 std::atomic<int> g_requests{0};
 void IOPORT_API count_request(void *) { ++g_requests; }
 
