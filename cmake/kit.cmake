@@ -150,7 +150,8 @@ function(kit_need_gtest)
   endif()
 endfunction()
 
-# A test program. Host: linked with the simulator build of ioport, gtest_main.
+# A test program. Host: linked with the simulator build of ioport and the
+# main of tests/host/common.
 # Win32: a console program in build/win32/tests run under Wine by ctest, with
 # the crash-reporting main of tests/wine/common.
 #   kit_add_test(NAME t SOURCES ... LIBS ... [PER_TEST])
@@ -166,7 +167,7 @@ function(kit_add_test)
     target_link_libraries(${A_NAME} PRIVATE kit_wine_test_main GTest::gtest ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
   else()
-    target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
+    target_link_libraries(${A_NAME} PRIVATE kit_host_test_main GTest::gtest ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
     if("ioport_sim_name" IN_LIST A_LIBS)
       # Drivers carry the hardware folder in their run path: the simulator's
@@ -180,13 +181,11 @@ function(kit_add_test)
   endif()
   include(GoogleTest)
   if(A_PER_TEST)
-    # The cases of one program run in parallel: the test main gives each
-    # process a PC of its own next to this path.
+    # The cases of one program run in parallel: with no KESTAN_SIM_PC the
+    # test main gives each process a PC of its own in KIT_PC_DIR.
     gtest_discover_tests(${A_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       TEST_PREFIX "${A_NAME}."
-      PROPERTIES TIMEOUT ${A_TIMEOUT}
-        ENVIRONMENT "${KIT_TEST_ENV};KESTAN_SIM_PC=${KIT_PC_DIR}/${A_NAME}.pc;KIT_PC_PER_PROCESS=1"
-        FIXTURES_REQUIRED kit_fresh_pcs)
+      PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}" FIXTURES_REQUIRED kit_fresh_pcs)
   else()
     add_test(NAME ${A_NAME} COMMAND ${A_NAME})
     set_tests_properties(${A_NAME} PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${KIT_TEST_ENV}")

@@ -213,7 +213,7 @@ TEST_F(KestanIo, HelpNamesEveryCommandAndWhySeveralInOneRun) {
   for (const char *word : {"read [CHANNEL]", "read-port PORT", "write CHANNEL VALUE",
                            "write-port PORT VALUE", "readback", "counter start COUNTER MODE COUNT",
                            "counter read COUNTER", "counter stop COUNTER", "--simulator", "--base",
-                           "what one run writes is gone in the\nnext"})
+                           "The card keeps its outputs\nbetween runs"})
     EXPECT_TRUE(has(run.out, word)) << word;
 }
 

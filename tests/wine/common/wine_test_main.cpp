@@ -6,26 +6,29 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 
 namespace {
 
 char g_pc_file[MAX_PATH];
 
 void remove_pc_file() {
-  std::string path = g_pc_file;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  DeleteFileA(path.c_str());
+  char path[MAX_PATH + 2];
+  std::snprintf(path, sizeof path, "Z:%s", g_pc_file);
+  DeleteFileA(path);
 }
 
-// Cases of one program that ctest runs one by one, in parallel, each get a
-// simulated PC of their own (KIT_PC_PER_PROCESS), removed when they end.
+// A program started with no simulated PC named (KESTAN_SIM_PC), such as each
+// case of a program whose cases ctest runs one by one in parallel, gets a PC
+// of its own in the build's folder of test PCs, removed when it ends; the
+// programs it starts share it.
 void use_own_pc() {
-  char base[MAX_PATH - 16];
-  if (!GetEnvironmentVariableA("KIT_PC_PER_PROCESS", nullptr, 0) ||
-      !GetEnvironmentVariableA("KESTAN_SIM_PC", base, sizeof base))
-    return;
-  std::snprintf(g_pc_file, sizeof g_pc_file, "%s.%lu", base, GetCurrentProcessId());
+  if (GetEnvironmentVariableA("KESTAN_SIM_PC", nullptr, 0)) return;
+  char program[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, program, sizeof program);
+  const char *name = std::strrchr(program, '\\');
+  name = name ? name + 1 : program;
+  std::snprintf(g_pc_file, sizeof g_pc_file, "%s/%s.%lu.pc", KIT_PC_DIR, name, GetCurrentProcessId());
   SetEnvironmentVariableA("KESTAN_SIM_PC", g_pc_file);
   std::atexit(remove_pc_file);
 }
