@@ -61,14 +61,14 @@ uint64_t real_now() {
 }  // namespace
 
 void clock_start(ClockState &clock) {
-  int64_t wall, mono;
+  int64_t wall = 0, mono = 0;
   sample(&wall, &mono);
   clock = ClockState{};
   clock.epoch_wall_ns = wall;
 }
 
 void clock_bind(ClockState *clock) {
-  int64_t wall, mono;
+  int64_t wall = 0, mono = 0;
   sample(&wall, &mono);
   g_clock = clock;
   g_local_offset = (wall - clock->epoch_wall_ns) - mono;

@@ -33,7 +33,10 @@
  * iosim_plug) never does. The default rack's Kestan card stands in for the
  * user's card: a claim over its ports of another kind or base, made while
  * no claim holds it, takes it out and plugs the claimed card, as on a PC
- * that holds that card instead (iosim_reset brings it back).
+ * that holds that card instead (iosim_reset brings it back). Claims belong
+ * to the process that made them: several processes may claim the same card
+ * (same base and kind), io_release forgets only the caller's claim, and a
+ * process's claims end with it.
  *
  * One simulated PC serves every process of the user's session, native and
  * Win32 (under Wine) alike: its state lives in one file that every process

@@ -130,8 +130,11 @@ measure() {
     }' "$UV_TMP/p0" "$UV_TMP/w0" "$UV_TMP/p1" "$UV_TMP/w1"
 }
 
-# start PROGRAM TITLE: starts the program; w becomes its window.
+# start PROGRAM TITLE: starts the program on a fresh simulated PC of its
+# own (with the rack of KESTAN_SIM_RACK); w becomes its window.
 start() {
+  export KESTAN_SIM_PC=$UV_TMP/pc
+  rm -f "$KESTAN_SIM_PC"
   uv_start "$sim" "$1"
   w=$(uv_window "$2")
   [ -n "$w" ] || uv_fail "no window \"$2\""

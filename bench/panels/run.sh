@@ -4,6 +4,9 @@
 # (default 3) in one Wine session. Needs `make build-host build-win32`
 # (the host build makes bench/lamp_latency: libx11-dev, libxtst-dev).
 #   bench/panels/run.sh            or   RUNS=1 CLICKS=10 bench/panels/run.sh
+# Given the simulator folder of another build (the same programs, another
+# ioport.dll), each pass measures both, in turns:
+#   bench/panels/run.sh OTHER_SIMULATOR_DIR
 # Figures are of one core in %, and milliseconds; a machine busy with other
 # work inflates both.
 set -euo pipefail
@@ -17,7 +20,9 @@ export RUNS=${RUNS:-3}
 exec "$top/scripts/xvfb-session.sh" "$top/scripts/wine-session.sh" bash -c '
   status=0
   for i in $(seq 1 "$RUNS"); do
-    echo "=== run $i of $RUNS"
-    bash "$0" "$1" "$2" || status=1
+    for folder in "$1" ${3:-}; do
+      echo "=== run $i of $RUNS: $folder"
+      bash "$0" "$folder" "$2" || status=1
+    done
   done
-  exit $status' "$top/bench/panels/panels.sh" "$sim" "$tool"
+  exit $status' "$top/bench/panels/panels.sh" "$sim" "$tool" "${1:-}"
