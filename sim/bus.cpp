@@ -147,14 +147,20 @@ void Bus::out16(uint16_t port, uint16_t value) {
 // when another claim needs its ports, as a person moves the card's jumpers to
 // the address the library is given next. Until then it keeps its state, so a
 // library that takes its old range back finds the card as it left it. Cards
-// of the rack stay where they were put.
+// of a rack given by the user stay where they were put.
 void Bus::take_out_released_cards(unsigned base, unsigned length, const char *kind) {
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = owner_[p];
     if (s == kNoCard || !slots_[s].by_claim || claims_.find(slots_[s].base)) continue;
-    if (slots_[s].base == base && same_kind(slots_[s].card->kind(), kind)) continue;  // taken back
+    if (claimed_card_at(s, base, kind)) continue;  // taken back
     unplug_slot(s);
   }
+}
+
+// The card a claim finds already at its base, of its kind: the claim is
+// for that card.
+bool Bus::claimed_card_at(int s, unsigned base, const char *kind) const {
+  return slots_[s].base == base && same_kind(slots_[s].card->kind(), kind);
 }
 
 int Bus::claim(unsigned base, unsigned length, const char *kind) {
@@ -167,16 +173,21 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
   }
   std::lock_guard<std::mutex> lk(lock_);
   take_out_released_cards(base, length, name);
-  bool empty = true;
+  bool found = false;
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = owner_[p];
     if (s == kNoCard) continue;
-    empty = false;
-    if (slots_[s].base != base || !same_kind(slots_[s].card->kind(), name)) return IO_CLAIM_OVERLAP;
+    if (claimed_card_at(s, base, name))
+      found = true;
+    else if (!slots_[s].stand_in)
+      return IO_CLAIM_OVERLAP;
   }
+  // A stand-in that a library holds is refused here, with the other claims.
   int result = claims_.claim(base, length, name);
-  if (result == IO_CLAIM_OK && empty && find_card_kind(name) &&
-      plug_locked(name, base) == IOSIM_OK)
+  if (result != IO_CLAIM_OK) return result;
+  for (unsigned p = base; p < base + length; ++p)
+    if (owner_[p] != kNoCard && !claimed_card_at(owner_[p], base, name)) unplug_slot(owner_[p]);
+  if (!found && find_card_kind(name) && plug_locked(name, base) == IOSIM_OK)
     slots_[slot_based_at(base)].by_claim = true;
   return result;
 }
@@ -278,6 +289,7 @@ void Bus::unplug_slot(int s) {
   std::memset(owner_ + slot.base, kNoCard, slot.length);
   slot.card.reset();
   slot.by_claim = false;
+  slot.stand_in = false;
 }
 
 int Bus::unplug(unsigned base) {
@@ -292,6 +304,7 @@ void Bus::clear_locked() {
   for (Slot &slot : slots_) {
     slot.card.reset();
     slot.by_claim = false;
+    slot.stand_in = false;
   }
   std::memset(owner_, kNoCard, sizeof owner_);
   claims_.clear();
@@ -316,7 +329,7 @@ int Bus::load_rack(const char *text) {
   clear_locked();
   RackText rack;
   if (!parse_rack(text, &rack)) {
-    plug_locked("kestan", kDefaultBase);
+    plug_default_rack();
     return 0;
   }
   int refused = rack.bad;
@@ -325,12 +338,19 @@ int Bus::load_rack(const char *text) {
   return refused;
 }
 
+// With no rack given, the simulated PC holds one Kestan card, in for
+// whatever card a library claims over it.
+void Bus::plug_default_rack() {
+  if (plug_locked("kestan", kDefaultBase) == IOSIM_OK)
+    slots_[slot_based_at(kDefaultBase)].stand_in = true;
+}
+
 // The rack of the variable (or the default one). Entries that cannot be
 // read or plugged are left out and, at start-up, said once on stderr.
 void Bus::apply_rack(const char *text, bool report) {
   RackText rack;
   if (!parse_rack(text, &rack)) {
-    plug_locked("kestan", kDefaultBase);
+    plug_default_rack();
     return;
   }
   if (report && rack.bad)

@@ -87,13 +87,18 @@ class Bus {
     int jumper = -1;    // interrupt level set on the card, -1: follows the driver
     int followed = -1;  // level adopted from the driver's io_irq_attach
     bool by_claim = false;  // plugged by a library's claim; leaves with its release
+    // The default rack's card, standing in for the user's card: a claim of
+    // other ports over it takes it out, as the user's PC holds that card.
+    bool stand_in = false;
   };
 
   Bus();
   void apply_rack(const char *text, bool report);
   int plug_locked(const char *kind, unsigned base);
   int slot_based_at(unsigned base);
+  void plug_default_rack();
   void take_out_released_cards(unsigned base, unsigned length, const char *kind);
+  bool claimed_card_at(int s, unsigned base, const char *kind) const;
   void unplug_slot(int s);
   void clear_locked();
   CardModel *card_based_at(unsigned base);

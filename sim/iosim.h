@@ -29,7 +29,11 @@
  * and plugs nothing. io_release forgets the claim and leaves the card in,
  * with its state; a card that a claim plugged leaves when a later claim
  * needs its ports (a library moving its card to an overlapping range), a
- * card of the rack never does.
+ * card of a given rack (KESTAN_SIM_RACK, iosim_load_rack text,
+ * iosim_plug) never does. The default rack's Kestan card stands in for the
+ * user's card: a claim over its ports of another kind or base, made while
+ * no claim holds it, takes it out and plugs the claimed card, as on a PC
+ * that holds that card instead (iosim_reset brings it back).
  *
  * Functions use the C calling convention and plain names.
  */

@@ -37,6 +37,7 @@ TEST_F(Orvel, InitialPlugsACardInSixteenPortsAndTouchesNoPort) {
 }
 
 TEST_F(Orvel, InitialChecksCardAddressAndOwnersInOrderAndChangesNothingOnFailure) {
+  ASSERT_EQ(0, iosim_load_rack("kestan@2A8")) << "a PC with a Kestan card at 2A8H";
   EXPECT_EQ(Orvel_Invalid_Card_Number, W_Orvel_Initial(4, 0x999));
   EXPECT_EQ(Orvel_Invalid_Card_Number, W_Orvel_Initial(-1, kBase));
   EXPECT_EQ(Orvel_Invalid_Base_Address, W_Orvel_Initial(0, 0x1F0));

@@ -23,6 +23,7 @@ struct Pellin : ::testing::Test {
 };
 
 TEST_F(Pellin, InitialPlugsACardInTwoPortsAtAnyEvenAddress) {
+  ASSERT_EQ(0, iosim_load_rack("kestan@2A8")) << "a PC with a Kestan card at 2A8H";
   EXPECT_EQ(Pellin_Invalid_Base_Address, W_Pellin_Initial(0, 0x201));
   EXPECT_EQ(Pellin_Invalid_Base_Address, W_Pellin_Initial(0, 0x1FE));
   EXPECT_EQ(Pellin_Ports_In_Use, W_Pellin_Initial(0, 0x2AE));

@@ -24,6 +24,7 @@ struct Sarrow : ::testing::Test {
 };
 
 TEST_F(Sarrow, InitialPlugsACardInEightPortsUnderTheAddressRules) {
+  ASSERT_EQ(0, iosim_load_rack("kestan@2A8")) << "a PC with a Kestan card at 2A8H";
   EXPECT_EQ(Sarrow_Invalid_Card_Number, W_Sarrow_Initial(4, kBase));
   EXPECT_EQ(Sarrow_Invalid_Base_Address, W_Sarrow_Initial(0, 0x31C));
   EXPECT_EQ(Sarrow_Invalid_Base_Address, W_Sarrow_Initial(0, 0x400));

@@ -53,6 +53,7 @@ TEST_F(Fenmar, InitialClaimsThePortsAndSetsThePowerUpDirections) {
 }
 
 TEST_F(Fenmar, InitialChecksCardBaseLevelAndOverlapInOrder) {
+  ASSERT_EQ(0, iosim_load_rack("kestan@2A8")) << "a PC with a Kestan card at 2A8H";
   EXPECT_EQ(Invalid_Card_Number, W_Fenmar_Initial(8, 0x400, 99));
   EXPECT_EQ(Invalid_Card_Number, W_Fenmar_Initial(-1, kBase, 3));
   EXPECT_EQ(Invalid_Base_Address, W_Fenmar_Initial(0, 0x1FC, 99));
@@ -64,7 +65,7 @@ TEST_F(Fenmar, InitialChecksCardBaseLevelAndOverlapInOrder) {
   EXPECT_EQ(No_Error, W_Fenmar_Initial(0, 0x3FC, 2));
   EXPECT_EQ(No_Error, W_Fenmar_Initial(1, 0x200, 15));
   EXPECT_EQ(Base_Address_In_Use, W_Fenmar_Initial(2, 0x3FC, 3));
-  EXPECT_EQ(Base_Address_In_Use, W_Fenmar_Initial(2, 0x2A8, 3)) << "the Kestan card of the default rack";
+  EXPECT_EQ(Base_Address_In_Use, W_Fenmar_Initial(2, 0x2A8, 3)) << "the Kestan card";
   int card = -1;
   EXPECT_EQ(No_Error, W_Fenmar_Get_Card(&card));
   EXPECT_EQ(1, card) << "a failed initialise keeps the current card";

@@ -95,6 +95,9 @@ TEST_F(Chip, BitSetResetTouchesOnePortCLatchBitOnly) {
   EXPECT_EQ(0x89, chip.read(2));
   chip.write(3, 0x06);  // reset bit 3
   EXPECT_EQ(0x81, chip.read(2));
+  chip.write(3, 0x7B);  // bits 6-4 set: still a bit set/reset (set bit 5)
+  chip.write(3, 0x70);  // reset bit 0
+  EXPECT_EQ(0xA0, chip.read(2));
   EXPECT_EQ(0x80, chip.control()) << "bit set/reset is no mode set";
   EXPECT_EQ(0x11, chip.read(0)) << "and clears no latch";
 }

@@ -136,6 +136,25 @@ TEST_F(Bus, ClaimOverACardOfAnotherKindOrBaseIsRefused) {
   EXPECT_EQ(IO_CLAIM_INVALID, io_claim(0xFFFC, 8, "kestan"));
 }
 
+// With no rack given, the PC of a user whose card a library claims over
+// 2A8H holds that card there, not the default Kestan card.
+TEST_F(Bus, TheDefaultRacksCardMakesWayForAClaimOverItsPorts) {
+  ASSERT_EQ(0, iosim_load_rack(nullptr));
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x2A8, 8, "kestan"));
+  io_out8(0x2A8, 0x81);
+  EXPECT_EQ(IO_CLAIM_OVERLAP, io_claim(0x2A0, 16, "orvel")) << "while its library holds it";
+  EXPECT_EQ(0x81, io_in8(0x2A8));
+  io_release(0x2A8);
+  EXPECT_EQ(IO_CLAIM_OK, io_claim(0x2A0, 16, "orvel"));
+  char kind[16] = "";
+  EXPECT_EQ(0x2A0, iosim_card_at(0x2A8, kind, sizeof kind));
+  EXPECT_STREQ("orvel", kind);
+  iosim_reset();
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x2AE, 2, "pellin"));
+  EXPECT_EQ(0x2AE, iosim_card_at(0x2AE, kind, sizeof kind));
+  EXPECT_EQ(-1, iosim_card_at(0x2A8, nullptr, 0)) << "the whole card made way";
+}
+
 TEST_F(Bus, ClaimOfAnUnknownKindIsRecordedButPlugsNothing) {
   EXPECT_EQ(IO_CLAIM_OK, io_claim(0x240, 8, "nosuchcard"));
   EXPECT_EQ(-1, iosim_card_at(0x240, nullptr, 0));

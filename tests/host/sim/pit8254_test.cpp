@@ -97,6 +97,21 @@ TEST(Pit8254Modes, Mode0OutGoesHighAtTerminalCountAndStaysThere) {
   EXPECT_FALSE(rig.pit.out(0));
   const Sample again[] = {{2, 0}, {1, 0}, {0, 1}};
   EXPECT_PULSES(rig, 0, again);
+  // After the terminal count, the first byte of a new count sends OUT low.
+  rig.pit.write(0, 5);
+  EXPECT_FALSE(rig.pit.out(0));
+  // So does a one-byte count.
+  Rig low_only;
+  low_only.write_control(control(0, 1, 0));
+  low_only.pit.write(0, 2);
+  low_only.pulses(0, 3);
+  ASSERT_TRUE(low_only.pit.out(0));
+  low_only.pit.write(0, 3);
+  EXPECT_FALSE(low_only.pit.out(0));
+  for (int pulse = 1; pulse <= 4; ++pulse) {  // load, 2, 1, 0
+    low_only.pulses(0, 1);
+    EXPECT_EQ(pulse == 4, low_only.pit.out(0)) << pulse;
+  }
 }
 
 TEST(Pit8254Modes, Mode0FirstByteOfACountStopsTheCountInProgress) {
@@ -144,6 +159,34 @@ TEST(Pit8254Modes, Mode1WaitsForAGateTriggerAndIsRetriggerable) {
   EXPECT_PULSES(rig, 1, longer);
 }
 
+// Modes 1 and 5 start on a rising GATE edge only: GATE held high or going low
+// triggers nothing, and counting goes on through a low GATE.
+TEST(Pit8254Modes, Modes1And5TriggerOnlyOnARisingGateEdge) {
+  const struct {
+    int mode;
+    Sample going_on[2];
+    Sample retriggered[2];
+  } cases[] = {
+      {1, {{3, 0}, {2, 0}}, {{5, 0}, {4, 0}}},
+      {5, {{3, 1}, {2, 1}}, {{5, 1}, {4, 1}}},
+  };
+  for (const auto &k : cases) {
+    SCOPED_TRACE(k.mode);
+    Rig rig;
+    rig.start(0, k.mode, 5);
+    rig.pit.set_gate(0, false);
+    rig.pit.set_gate(0, true);
+    rig.pulses(0, 2);  // load 5, 4
+    rig.pit.set_gate(0, true);  // no edge
+    EXPECT_PULSES(rig, 0, k.going_on);
+    rig.pit.set_gate(0, false);
+    rig.pulses(0, 1);
+    EXPECT_EQ(1u, rig.latched(0)) << "a falling edge triggers nothing";
+    rig.pit.set_gate(0, true);
+    EXPECT_PULSES(rig, 0, k.retriggered);
+  }
+}
+
 TEST(Pit8254Modes, Mode2RateGeneratorGoesLowForOnePulsePerPeriod) {
   Rig rig;
   rig.write_control(control(2, 3, 2));
@@ -160,6 +203,13 @@ TEST(Pit8254Modes, Mode2NewCountTakesEffectAtTheNextReload) {
   rig.write_count(0, 2);
   const Sample want[] = {{2, 1}, {1, 0}, {2, 1}, {1, 0}, {2, 1}};
   EXPECT_PULSES(rig, 0, want);
+  // A count that, loaded at once, would give another sequence.
+  Rig later;
+  later.start(0, 2, 6);
+  later.pulses(0, 2);  // load, 5
+  later.write_count(0, 3);
+  const Sample old_period_first[] = {{4, 1}, {3, 1}, {2, 1}, {1, 0}, {3, 1}, {2, 1}, {1, 0}};
+  EXPECT_PULSES(later, 0, old_period_first);
 }
 
 TEST(Pit8254Modes, Mode2GateLowForcesOutHighAndGateHighReloads) {
@@ -174,6 +224,43 @@ TEST(Pit8254Modes, Mode2GateLowForcesOutHighAndGateHighReloads) {
   rig.pit.set_gate(0, true);
   const Sample want[] = {{3, 1}, {2, 1}, {1, 0}};
   EXPECT_PULSES(rig, 0, want);
+  // Mid-period too: the rising edge starts a whole new period.
+  Rig mid;
+  mid.start(0, 2, 6);
+  mid.pulses(0, 2);  // load, 5
+  mid.pit.set_gate(0, false);
+  mid.pulses(0, 3);
+  EXPECT_EQ(5u, mid.latched(0));
+  mid.pit.set_gate(0, true);
+  const Sample reloaded[] = {{6, 1}, {5, 1}, {4, 1}};
+  EXPECT_PULSES(mid, 0, reloaded);
+}
+
+// Mode 3: GATE low forces OUT high and stops; the rising edge starts a new
+// high half. Mode 4: GATE low only pauses the count.
+TEST(Pit8254Modes, Modes3And4Gate) {
+  Rig square;
+  square.start(0, 3, 8);
+  square.pulses(0, 5);  // 8, 6, 4, 2 high, then 8 low
+  ASSERT_FALSE(square.pit.out(0));
+  square.pit.set_gate(0, false);
+  EXPECT_TRUE(square.pit.out(0));
+  square.pulses(0, 3);
+  EXPECT_EQ(8u, square.latched(0));
+  EXPECT_TRUE(square.pit.out(0));
+  square.pit.set_gate(0, true);
+  const Sample restarted[] = {{8, 1}, {6, 1}, {4, 1}, {2, 1}, {8, 0}};
+  EXPECT_PULSES(square, 0, restarted);
+
+  Rig strobe;
+  strobe.start(0, 4, 5);
+  strobe.pulses(0, 2);  // load 5, 4
+  strobe.pit.set_gate(0, false);
+  strobe.pulses(0, 3);
+  EXPECT_EQ(4u, strobe.latched(0));
+  strobe.pit.set_gate(0, true);
+  const Sample resumed[] = {{3, 1}, {2, 1}, {1, 1}, {0, 0}};
+  EXPECT_PULSES(strobe, 0, resumed);
 }
 
 TEST(Pit8254Modes, Mode3EvenCountIsASquareWaveCountingByTwo) {
@@ -198,6 +285,12 @@ TEST(Pit8254Modes, Mode3NewCountTakesEffectAtTheEndOfTheHalfPeriod) {
   rig.write_count(0, 2);
   const Sample want[] = {{2, 1}, {2, 0}, {2, 1}, {2, 0}};
   EXPECT_PULSES(rig, 0, want);
+  Rig later;
+  later.start(0, 3, 10);
+  later.pulses(0, 2);  // load 10, 8
+  later.write_count(0, 4);
+  const Sample old_half_first[] = {{6, 1}, {4, 1}, {2, 1}, {4, 0}, {2, 0}, {4, 1}, {2, 1}};
+  EXPECT_PULSES(later, 0, old_half_first);
 }
 
 TEST(Pit8254Modes, Mode4StrobesLowForOnePulseOnceAfterTheCount) {
@@ -210,6 +303,13 @@ TEST(Pit8254Modes, Mode4StrobesLowForOnePulseOnceAfterTheCount) {
   rig.write_count(0, 1);
   const Sample again[] = {{1, 1}, {0, 0}, {0xFFFF, 1}};
   EXPECT_PULSES(rig, 0, again);
+  // A count written while counting is loaded on the next pulse.
+  Rig busy;
+  busy.start(0, 4, 10);
+  busy.pulses(0, 3);  // 10, 9, 8
+  busy.write_count(0, 3);
+  const Sample reloaded[] = {{3, 1}, {2, 1}, {1, 1}, {0, 0}};
+  EXPECT_PULSES(busy, 0, reloaded);
 }
 
 TEST(Pit8254Modes, Mode5StrobesAfterAGateTrigger) {
@@ -319,6 +419,18 @@ TEST(Pit8254Counts, ControlWordDropsALatchAndMakesTheNextByteTheLowOne) {
   rig.start(0, 2, 0x0300);
   rig.pulses(0, 1);
   EXPECT_EQ(0x0300u, rig.read_word(0));
+  // Likewise the write side: a first byte written before the control word is forgotten.
+  rig.write_control(control(0, 3, 0));
+  rig.pit.write(0, 0x34);
+  rig.write_control(control(0, 3, 0));
+  rig.write_count(0, 0x5678);
+  rig.pulses(0, 1);
+  EXPECT_EQ(0x5678u, rig.latched(0));
+  // And a latched status.
+  rig.write_control(0xE2);
+  rig.start(0, 2, 0x1234);
+  rig.pulses(0, 1);
+  EXPECT_EQ(0x1234u, rig.read_word(0));
 }
 
 TEST(Pit8254Counts, BcdCountsInDecimalAndZeroIsTenThousand) {
@@ -353,6 +465,55 @@ TEST(Pit8254Counts, ReadBackLatchesStatusThenCount) {
   EXPECT_EQ(0x0101u, rig.read_word(1));
   EXPECT_EQ(0x00FCu, rig.read_word(1));
   EXPECT_EQ(0xFF, rig.pit.read(Pit8254::kControl));
+}
+
+TEST(Pit8254Counts, ARepeatedReadBackLatchesNothingNew) {
+  Rig rig;
+  rig.start(0, 2, 100);
+  rig.pulses(0, 1);
+  rig.write_control(0xD2);  // count of counter 0
+  rig.pulses(0, 10);
+  rig.write_control(0xD2);
+  EXPECT_EQ(100u, rig.read_word(0));
+  Rig status;
+  status.start(0, 2, 3);
+  status.pulses(0, 1);      // OUT high
+  status.write_control(0xE2);  // status of counter 0
+  status.pulses(0, 2);      // OUT low
+  status.write_control(0xE2);
+  EXPECT_EQ(0x80 | 0x34, status.pit.read(0));
+}
+
+// Status bits 5-0 are the control word as written, modes 6 and 7 included;
+// NULL COUNT rises with the last byte of a count and falls when it is loaded.
+TEST(Pit8254Counts, StatusKeepsTheControlWordAndTracksNullCount) {
+  const struct {
+    int counter, mode;
+    uint8_t read_back, status;
+  } words[] = {{0, 6, 0xE2, 0xC0 | 0x3C}, {1, 7, 0xE4, 0xC0 | 0x3E}, {2, 3, 0xE8, 0xC0 | 0x36}};
+  for (const auto &w : words) {
+    Rig rig;
+    rig.write_control(control(w.counter, 3, w.mode));
+    rig.write_control(w.read_back);
+    EXPECT_EQ(w.status, rig.pit.read(w.counter)) << "mode " << w.mode;
+  }
+  Rig rig;
+  auto status = [&rig] {
+    rig.write_control(0xE2);
+    return rig.pit.read(0);
+  };
+  rig.start(0, 2, 5);
+  rig.pulses(0, 1);  // loaded
+  EXPECT_EQ(0xB4, status());
+  rig.pit.write(0, 7);
+  EXPECT_EQ(0xB4, status()) << "the first byte leaves NULL COUNT clear";
+  rig.pit.write(0, 0);
+  EXPECT_EQ(0xF4, status());
+  rig.pulses(0, 3);  // 4, 3, 2
+  EXPECT_EQ(0xF4, status()) << "until the reload";
+  rig.pulses(0, 2);  // 1, reload 7
+  EXPECT_EQ(7u, rig.latched(0));
+  EXPECT_EQ(0xB4, status());
 }
 
 // --- time in large steps --------------------------------------------------------
@@ -407,6 +568,24 @@ TEST(Pit8254Steps, CascadeCountsEveryFallingEdgeOfTheFirstCounter) {
   for (int i = 0; i < 1000; ++i) jumps.pit.advance(2000);
   EXPECT_EQ(rig.edges[2].size(), jumps.edges[2].size());
   EXPECT_EQ(rig.latched(2), jumps.latched(2));
+}
+
+// The counter fed by another counts on each falling edge of its OUT, never on a rising one.
+TEST(Pit8254Steps, ACascadeCountsFallingEdges) {
+  Rig rig;
+  rig.pit.chain(0, 1);
+  rig.start(1, 0, 50);
+  rig.start(0, 3, 6);  // 3 pulses high, 3 low
+  int falls = 0;
+  for (int i = 0; i < 20; ++i) {
+    const bool out_before = rig.pit.out(0);
+    const unsigned count_before = rig.latched(1);
+    rig.pulses(0, 1);
+    const bool fell = out_before && !rig.pit.out(0);
+    falls += fell;
+    EXPECT_EQ(fell, rig.latched(1) != count_before) << "pulse " << i + 1;
+  }
+  EXPECT_GE(falls, 3);
 }
 
 TEST(Pit8254Steps, ChainsCanBeUndoneAndNeverCloseALoop) {
