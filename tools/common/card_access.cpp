@@ -253,6 +253,28 @@ int card_open(Card *card, Kind kind, int number, int base, int irq, const CardSt
   return ppi_restore(*card, *state);
 }
 
+int card_resync(Card &card, const CardState &state) {
+  int code = select(card);
+  if (code != 0) return code;
+  if (lamp(card)) {
+    card.state = state;
+    return 0;
+  }
+  GroupInfo groups[kMaxGroups];
+  const int n = group_list(*card.info, groups, kMaxGroups);
+  for (int i = 0; i < n; ++i) {
+    const bool out = (state.output_groups >> i) & 1u;
+    const uint8_t mask = groups[i].mask;
+    const uint8_t latch = state.outputs[groups[i].port] & mask;
+    if (out == is_output(card, i) && (!out || latch == (card.state.outputs[groups[i].port] & mask))) continue;
+    uint8_t lines = 0;
+    code = out ? ppi_write_group(card, i, state.outputs[groups[i].port]) : ppi_read_group(card, i, &lines);
+    if (code != 0) return code;
+  }
+  card.state.known_ports |= state.known_ports;
+  return 0;
+}
+
 int read_input_line(Card &card, int line, int *value) {
   int code = select(card);
   if (code != 0) return code;

@@ -107,6 +107,11 @@ struct Card {
 // nullptr the card starts from what the library holds.
 int card_open(Card *card, Kind kind, int number, int base, int irq, const CardState *state);
 
+// Brings the card to state, which another process may have recorded since
+// this one opened it: the lamp cards take it as what the card drives; on
+// the 8255 cards every group whose direction or latch differs goes out again.
+int card_resync(Card &card, const CardState &state);
+
 // Lines.
 int read_input_line(Card &card, int line, int *value);
 int write_output_line(Card &card, int line, int value);
