@@ -168,11 +168,14 @@ function(kit_add_test)
   else()
     target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+    # A test that links one port layer itself gets it first: the drivers'
+    # libioport.so (the one that chooses by KESTAN_IOPORT) is then never loaded.
     if("ioport_sim_name" IN_LIST A_LIBS)
-      # Drivers carry the hardware folder in their run path: the simulator's
-      # libioport.so must be found first, so the test's run path is fixed.
       set_target_properties(${A_NAME} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
         INSTALL_RPATH "${KIT_SIM_DIR};${KIT_LIB_DIR}")
+    elseif("ioport_hw" IN_LIST A_LIBS)
+      set_target_properties(${A_NAME} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+        INSTALL_RPATH "${KIT_HW_DIR};${KIT_LIB_DIR}")
     endif()
   endif()
   if(NOT A_TIMEOUT)

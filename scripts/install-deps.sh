@@ -18,6 +18,9 @@ have xdotool || need+=(xdotool)
 have xwininfo || need+=(x11-utils)
 # tests/wine/userview/timed_shot.py: a screen copy at a known moment (ctypes, Xlib).
 [ -x /usr/bin/python3 ] || need+=(python3)
+# The kestan Python package's suite: Debian's pytest for Debian's python3.
+pkg_present python3-pytest || need+=(python3-pytest)
+have pkg-config || need+=(pkg-config)
 have cmake || need+=(cmake)
 have make || need+=(make)
 have zip || need+=(zip)
