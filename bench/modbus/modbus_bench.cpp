@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kTargetRate = 10000.0;   // reads per second, one client
 constexpr double kTargetP99Ms = 2.0;
-constexpr double kTargetKept = 0.95;      // eight clients together, of one client's rate
+constexpr double kTargetKept = 0.95;      // what eight clients at once keep
 constexpr int kManyClients = 8;
 
 struct Phase {
@@ -117,8 +117,12 @@ int main(int argc, char **argv) {
   std::printf("one client: %.0f reads/s against %.0f: %s; p99 %.3f ms against %.1f ms: %s\n", one_rate, kTargetRate,
               verdict(one_rate >= kTargetRate), percentile(one, 0.99), kTargetP99Ms,
               verdict(percentile(one, 0.99) <= kTargetP99Ms));
-  std::printf("eight clients together: %.2f of one client's rate against %.2f: %s; p99 %.3f ms\n", kept,
-              kTargetKept, verdict(kept >= kTargetKept), percentile(many, 0.99));
+  double each = many_rate / kManyClients;
+  std::printf("eight clients at once: each %.0f reads/s against %.0f (%.0f %% of the target): %s; p99 %.3f ms: %s\n",
+              each, kTargetKept * kTargetRate, 100 * kTargetKept, verdict(each >= kTargetKept * kTargetRate),
+              percentile(many, 0.99), verdict(percentile(many, 0.99) <= kTargetP99Ms));
+  std::printf("eight clients together: %.2f of one client's rate against %.2f: %s\n", kept, kTargetKept,
+              verdict(kept >= kTargetKept));
   std::printf("server exit status after SIGTERM: %d\n", status);
   return one.failures + many.failures == 0 && status == 0 ? 0 : 1;
 }

@@ -8,15 +8,6 @@
 
 namespace modbus_server {
 
-const char kServeHelp[] =
-  "  serve --modbus [ADDRESS:]PORT      serve the card on Modbus/TCP (unit id 1) until\n"
-  "        [--allow-writes]             SIGTERM or Ctrl-C, which leave the outputs as they\n"
-  "        [--max-clients N]            are. Listens on 127.0.0.1 unless ADDRESS is given\n"
-  "        [--idle-timeout SECONDS]     (0.0.0.0: every interface); read-only unless\n"
-  "                                     --allow-writes; at most N clients (default 16);\n"
-  "                                     a client silent for SECONDS (default 60) is\n"
-  "                                     dropped. The map: docs/programming.md\n";
-
 namespace {
 
 bool parse_count(const char *text, int min, int max, int *value) {

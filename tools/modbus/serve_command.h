@@ -11,9 +11,6 @@
 
 namespace modbus_server {
 
-// The serve command's lines for kestan-io --help.
-extern const char kServeHelp[];
-
 // Parses argv[at...] (the words after "serve"). False with the mistake in
 // why (one line).
 bool parse_serve_words(int argc, char **argv, int at, ServerOptions *options, char *why, size_t why_size);

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -45,6 +46,12 @@ bool start_server(const std::string &program, const std::vector<std::string> &ar
     return false;
   }
   server->log_path = path;
+  char dir[] = "/tmp/kit_modbus_state_XXXXXX";
+  if (!mkdtemp(dir)) {
+    *why = "cannot make a state folder";
+    return false;
+  }
+  server->state_dir = dir;
   std::vector<char *> argv{const_cast<char *>(program.c_str())};
   for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
   argv.push_back(nullptr);
@@ -53,6 +60,7 @@ bool start_server(const std::string &program, const std::vector<std::string> &ar
     dup2(log_fd, 2);
     int null_fd = open("/dev/null", O_WRONLY);
     dup2(null_fd, 1);
+    setenv("KESTAN_IO_STATE_DIR", server->state_dir.c_str(), 1);
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -63,6 +71,7 @@ bool start_server(const std::string &program, const std::vector<std::string> &ar
     int status = 0;
     if (waitpid(server->pid, &status, WNOHANG) == server->pid) {
       server->pid = -1;
+      std::filesystem::remove_all(server->state_dir);
       *why = "the server ended before it listened: " + server_log(*server);
       return false;
     }
@@ -79,5 +88,7 @@ int stop_server(ServerProcess *server) {
   int status = 0;
   waitpid(server->pid, &status, 0);
   server->pid = -1;
+  std::error_code ignored;
+  std::filesystem::remove_all(server->state_dir, ignored);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

@@ -14,13 +14,15 @@ struct ServerProcess {
   pid_t pid = -1;
   int port = 0;
   std::string log_path;
+  std::string state_dir;  // the server's own KESTAN_IO_STATE_DIR, removed when it stops
 };
 
-// Starts program with args and waits (up to 10 s) for "listening on
+// Starts program with args (with a state folder of its own, so that it
+// neither waits for nor leaves behind another run's card state) and waits (up to 10 s) for "listening on
 // HOST:PORT". False with the reason in why.
 bool start_server(const std::string &program, const std::vector<std::string> &args, ServerProcess *server,
                   std::string *why);
-// SIGTERM, then the exit status (128 + signal when it was killed).
+// SIGTERM, then the exit status; the state folder goes (128 + signal when it was killed).
 int stop_server(ServerProcess *server);
 // What the server has written to standard error so far.
 std::string server_log(const ServerProcess &server);
