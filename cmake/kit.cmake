@@ -82,6 +82,10 @@ function(kit_import_libraries target dllname import_def)
   set(byname ${KIT_IMPLIB_DIR}/lib${target}_name.a)
   file(READ ${import_def} text)
   string(REPLACE " NONAME" "" text "${text}")
+  # Its own comment: the by-ordinal file's would say the opposite.
+  string(REGEX REPLACE "(^|\n);[^\n]*" "" text "${text}")
+  string(REGEX REPLACE "^\n+" "" text "${text}")
+  set(text "; Import library of ${dllname} by name: programs linked with it import the\n; functions by their plain names.\n${text}")
   set(name_def ${CMAKE_CURRENT_BINARY_DIR}/${target}_name.def)
   file(WRITE ${name_def} "${text}")
   add_custom_command(OUTPUT ${byord} ${byname}
