@@ -316,6 +316,13 @@ TEST(KestanIo, ChosenPortLayerWinsOverLibraryPath) {
   EXPECT_EQ(hw.err.size() - 1, hw.err.find('\n')) << hw.err;
 }
 
+TEST(KestanIo, AnUnknownPortLayerIsSaidAndNothingRuns) {
+  ToolRun run = run_tool({"--base", "0x2A8", "write", "5", "1"}, {"KESTAN_IOPORT=simulated"});
+  EXPECT_EQ(3, run.exit_code);
+  EXPECT_EQ("", run.out);
+  EXPECT_TRUE(has(run.err, "KESTAN_IOPORT=simulated: say simulator or hardware")) << run.err;
+}
+
 // Ports a kernel driver owns are not written without --force.
 TEST(KestanIo, BusyPortsAreRefusedWithoutForce) {
   const std::string ioports = state_dir() + "/ioports";

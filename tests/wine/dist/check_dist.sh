@@ -47,6 +47,8 @@ for kind in hardware simulator; do
     grep -q NONAME "$tree/lib/${x}_name.def" && fail "$kind: ${x}_name.def imports by ordinal"
     grep -q NONAME "$tree/lib/${x}_ord.def" || fail "$kind: ${x}_ord.def has no NONAME entries"
   done
+  (cd "$tree/include" && for h in *.h; do echo "#include \"$h\""; done) |
+    "$cxx" -x c++ -fsyntax-only -I"$tree/include" - || fail "$kind: the headers do not compile together"
   for h in "$tree"/include/*.h; do
     echo "#include \"$(basename "$h")\"" | "$cxx" -x c++ -fsyntax-only -I"$tree/include" - ||
       fail "$kind: $(basename "$h") does not compile on its own"
