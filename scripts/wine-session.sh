@@ -11,10 +11,11 @@ export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
-# The prefix's settings: the session's (wine-settings.reg) and Wine's own
-# fonts (wine-fonts.reg, also shipped in the kit for a prefix of one's own).
+# The prefix's settings: the session's (wine-settings.reg) and the windows'
+# look, Wine's own fonts and scroll bars (wine-look.reg, also shipped in the
+# kit for a prefix of one's own).
 # Imported into a new prefix, and again into one made before a file changed.
-settings=(wine-settings.reg wine-fonts.reg)
+settings=(wine-settings.reg wine-look.reg)
 ready=$WINEPREFIX/.kit-ready
 stale=0
 for reg in "${settings[@]}"; do [ "$top/scripts/$reg" -nt "$ready" ] && stale=1; done
