@@ -58,6 +58,9 @@ ToolRun run_tool(const std::vector<std::string> &args, const std::vector<std::st
   int out_fd = mkstemp(out_path), err_fd = mkstemp(err_path);
   std::vector<std::string> env_text(extra_env);
   env_text.push_back("KESTAN_IO_STATE_DIR=" + state_dir());
+  // A rack is the rack of a new simulated PC: such a run gets a fresh one.
+  for (const std::string &e : extra_env)
+    if (e.rfind("KESTAN_SIM_RACK=", 0) == 0 && std::getenv("KESTAN_SIM_PC")) unlink(std::getenv("KESTAN_SIM_PC"));
   // The leak checker of a sanitizer build cannot trace a process that gave up root.
   if (drop_root) env_text.insert(env_text.begin(), "ASAN_OPTIONS=detect_leaks=0");
   for (char **e = environ; *e; ++e) env_text.push_back(*e);

@@ -51,6 +51,10 @@ class KestanSim : public ::testing::Test {
     ASSERT_TRUE(pc) << "the test registration names a PC";
     pc_ = pc;
     unlink(pc);
+    // kestan-io's record of the outputs it wrote, fresh for each case too.
+    char dir[] = "/tmp/kestan_sim_state_XXXXXX";
+    ASSERT_TRUE(mkdtemp(dir));
+    setenv("KESTAN_IO_STATE_DIR", dir, 1);
   }
   std::string pc_;
 };
