@@ -40,6 +40,12 @@ void state_dir(bool simulator, char *path, size_t size) {
     std::snprintf(path, size, "%s/%s", set, simulator ? "simulator" : "hardware");
     return;
   }
+  // The records of a simulated PC's cards go with that PC (its file, KESTAN_SIM_PC).
+  const char *pc = simulator ? std::getenv("KESTAN_SIM_PC") : nullptr;
+  if (pc && *pc) {
+    std::snprintf(path, size, "%s.kestan-io", pc);
+    return;
+  }
   if (!simulator && make_dirs(kSystemDir) && access(kSystemDir, W_OK) == 0) {
     std::snprintf(path, size, "%s", kSystemDir);
     return;

@@ -26,7 +26,9 @@ struct StateFile {
   Kind kind = Kind::Kestan;
 };
 
-// The folder for the simulated or the real PC, into path (size bytes).
+// The folder for the simulated or the real PC, into path (size bytes):
+// KESTAN_IO_STATE_DIR/simulator or /hardware; for the simulated PC named by
+// KESTAN_SIM_PC, beside that file; else a folder per user.
 void state_dir(bool simulator, char *path, size_t size);
 
 // Opens (creating it and its folder) and locks the file of the card base.

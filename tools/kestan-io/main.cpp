@@ -74,8 +74,9 @@ const char kHelpHead[] =
 const char kHelpTail[] =
   "\n"
   "Outputs stay as they are between runs, as on the card: kestan-io keeps what it\n"
-  "wrote in a locked state file per card base (KESTAN_IO_STATE_DIR, else /run/kestan-io\n"
-  "for the real PC when it may, else $XDG_RUNTIME_DIR/kestan-io or /tmp/kestan-io-UID)\n"
+  "wrote in a locked state file per card base (KESTAN_IO_STATE_DIR, else for the\n"
+  "simulated PC beside its file, KESTAN_SIM_PC.kestan-io, and for the real PC\n"
+  "/run/kestan-io when it may, else $XDG_RUNTIME_DIR/kestan-io or /tmp/kestan-io-UID)\n"
   "and puts it back in the library before it writes, so a one-line write leaves the\n"
   "other outputs on. (The 8255 libraries set every chip to inputs when a new process\n"
   "registers the card; the recorded output groups go out again at once.)\n"
