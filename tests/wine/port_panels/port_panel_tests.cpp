@@ -447,8 +447,11 @@ TEST_F(PortPaint, LabelsAndCaptionsOnChannelZeroOnly) {
           << "no caption, channel " << c;
     }
   }
-  for (int c = 0; c < expect.channels; ++c)
-    EXPECT_EQ(kBlue, at(5, row(c))) << "CH" << c << " at (5, " << row(c) << ")";
+  for (int c = 0; c < expect.channels; ++c) {
+    int y = expect.channel_label_y[c];
+    EXPECT_EQ(kBlue, at(5, y)) << "CH" << c << " at (5, " << y << ")";
+    EXPECT_EQ(LTGRAY, at(5, y - 1)) << "CH" << c << " starts at y " << y;
+  }
   EXPECT_EQ(LTGRAY, at(5, row(expect.channels)));
 }
 
