@@ -121,6 +121,10 @@ TEST_F(PortPanel, StartsWithoutACardAndIgnoresTicksAndClicks) {
   EXPECT_EQ(expect.height, outer.bottom - outer.top);
   ASSERT_NE(nullptr, GetMenu(panel));
   EXPECT_EQ(110u, GetMenuItemID(GetMenu(panel), 0));
+  TimerRequest timer = panel_last_timer_request();
+  EXPECT_EQ(panel, timer.window);
+  EXPECT_EQ(expect.timer_id, timer.id);
+  EXPECT_EQ(50u, timer.period_ms);
 
   HWND selector = panel_selector(panel);
   EXPECT_EQ(expect.entries, SendMessageA(selector, CB_GETCOUNT, 0, 0));
