@@ -94,7 +94,9 @@ TEST_F(Panel, FrameGivesClassTitleSizeMenuIconAndBackground) {
 
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetStockObject(LTGRAY_BRUSH)),
             GetClassLongPtrA(panel, GCLP_HBRBACKGROUND));
-  EXPECT_NE(0, GetClassLongPtrA(panel, GCLP_HICON)) << "MyIcon is shipped";
+  HICON own = LoadIconA(GetModuleHandleA(nullptr), "MyIcon");
+  ASSERT_NE(nullptr, own) << "MyIcon is shipped";
+  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(own), GetClassLongPtrA(panel, GCLP_HICON));
   EXPECT_EQ(0, GetClassLongA(panel, GCL_STYLE));
 }
 
