@@ -2,8 +2,9 @@
 # Packs the two Windows installs into archives a person can copy to a PC:
 #   <out>/kestan-toolkit-hardware.zip and <out>/kestan-toolkit-simulator.zip
 # each holding every .exe and .dll of its install folder, README.txt,
-# programming.md, include/ (kestan.h and the card-library headers) and lib/
-# (the import libraries, lib<x>_ord.a and lib<x>_name.a, with their .def files).
+# programming.md, wine-look.reg (Wine's own fonts and scroll bars for a Wine prefix), include/
+# (kestan.h and the card-library headers) and lib/ (the import libraries,
+# lib<x>_ord.a and lib<x>_name.a, with their .def files).
 #   scripts/make-dist.sh [WIN32_BUILD_DIR [OUT_DIR]]   (defaults build/win32, build/dist)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,7 +52,7 @@ pack() {
     cp "$f" "$dir/lib/"
     for f in $(headers_of "$x"); do cp "$f" "$dir/include/"; done
   done
-  cp "$top/docs/programming.md" "$dir/"
+  cp "$top/docs/programming.md" "$top/scripts/wine-look.reg" "$dir/"
   sed -e "s|@KIND@|$kind|g" -e "s|@FOLDER@|$folder|g" "$top/scripts/dist-README.txt" |
     sed 's/$/\r/' > "$dir/README.txt"
   rm -f "$out/kestan-toolkit-$kind.zip"

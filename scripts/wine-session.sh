@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command inside one Wine session: a 32-bit prefix of the project's own
 # (build/wineprefix), one persistent wineserver, no crash dialogs, no debug
-# output, and Wine's X11 driver without window-manager waits.
+# output, Wine's X11 driver without window-manager waits, and Wine's own fonts.
 #   scripts/wine-session.sh COMMAND...    (on the current DISPLAY)
 # Use scripts/xvfb-session.sh to get a private virtual display first.
 set -euo pipefail
@@ -11,13 +11,25 @@ export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
-if [ ! -f "$WINEPREFIX/.kit-ready" ]; then
-  mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+# The prefix's settings: the session's (wine-settings.reg) and the windows'
+# look, Wine's own fonts and scroll bars (wine-look.reg, also shipped in the
+# kit for a prefix of one's own).
+# Imported into a new prefix, and again into one made before a file changed.
+settings=(wine-settings.reg wine-look.reg)
+ready=$WINEPREFIX/.kit-ready
+stale=0
+for reg in "${settings[@]}"; do [ "$top/scripts/$reg" -nt "$ready" ] && stale=1; done
+if [ "$stale" = 1 ]; then
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  for reg in "${settings[@]}"; do
+    (cd "$top/scripts" && wine regedit /S "$reg" >/dev/null 2>&1)
+  done
   wineserver -w
-  (cd "$top/scripts" && wine regedit /S wine-settings.reg >/dev/null 2>&1)
-  wineserver -w
-  touch "$WINEPREFIX/.kit-ready"
+  touch "$ready"
 fi
 
 wineserver -k 2>/dev/null || true

@@ -27,20 +27,28 @@
 #ifndef KIT_PORT_CARD_ERRORS_H
 #define KIT_PORT_CARD_ERRORS_H
 
-enum PortCardError {
+/* Shared, name for name and value for value, with kestan.h, so that a program
+ * may include both. */
+#ifndef KIT_SHARED_RESULT_CODES
+#define KIT_SHARED_RESULT_CODES
+enum {
   No_Error = 0,
   Card_Not_Initial = 1,      /* the addressed card slot is free */
   Invalid_Card_Number = 2,   /* card number outside 0 to 7 */
-  Invalid_IRQ_Level = 3,     /* interrupt level outside 2 to 15 */
   Invalid_Base_Address = 4,  /* outside the card's range or off its step */
   Base_Address_In_Use = 6,   /* another card (slot, hardware or other driver) holds some of the ports */
+  Invalid_Pointer = 30       /* a buffer or out-parameter pointer is null (checked after the other arguments) */
+};
+#endif
+
+enum PortCardError {
+  Invalid_IRQ_Level = 3,     /* interrupt level outside 2 to 15 */
   Invalid_Port_Code = 8,     /* channel outside the card's channels, or group outside 0 to 4 */
   Invalid_Direction = 24,    /* transfer direction other than 1 (input) or 2 (output) */
   Invalid_Count = 25,        /* buffer of fewer than 1 value; arming for more values than a buffer holds */
   Transfer_Running = 26,     /* a buffer cannot change under a running transfer */
   Interrupt_Unavailable = 27, /* the level could not be attached; the transfer waits for ever */
-  Invalid_Clock_Divisor = 28, /* wendal: a divisor below 1, or a product no two counters can make */
-  Invalid_Pointer = 30        /* a buffer or out-parameter pointer is null (checked after the other arguments) */
+  Invalid_Clock_Divisor = 28 /* wendal: a divisor below 1, or a product no two counters can make */
 };
 
 enum PortCardTransferStatus {

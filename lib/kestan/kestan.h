@@ -28,23 +28,32 @@
 extern "C" {
 #endif
 
-/* Error codes. */
+/* Error codes. The first block is shared, name for name and value for value,
+ * with the headers of the 8255 card libraries (port_card_errors.h), so that a
+ * program may include kestan.h together with fenmar.h, wendal.h or dulvar.h. */
+#ifndef KIT_SHARED_RESULT_CODES
+#define KIT_SHARED_RESULT_CODES
 enum {
   No_Error               = 0,  /* success */
   Card_Not_Initial       = 1,  /* the addressed card slot is free: the requested one
                                   (W_Kestan_Set_Card), the current one (all others) */
   Invalid_Card_Number    = 2,  /* card number outside 0 to 7 */
-  Invalid_Base_Address   = 4,  /* base address outside 200H to 3F8H or not a multiple
-                                  of 8; W_Kestan_Initial then frees that card's slot */
+  Invalid_Base_Address   = 4,  /* base address outside the card's range or off its step;
+                                  the initialising call then frees that card's slot */
   Base_Address_In_Use    = 6,  /* another initialised card holds the base address */
+  Invalid_Pointer        = 30  /* the pointer that should receive the result is null;
+                                  checked after the card slot and the other arguments */
+};
+#endif
+
+/* The kestan library's own codes. */
+enum {
   Invalid_Port_Number    = 8,  /* 8-bit port number outside 0 to 3 */
   Invalid_Port16_Number  = 9,  /* 16-bit port number outside 0 to 1 */
   Invalid_Channel_Number = 12, /* channel outside 0 to 31 */
   Invalid_DO_Value       = 17, /* single-channel output value other than 0 or 1 */
   Invalid_Counter_Number = 20, /* counter outside 0 to 2 */
-  Invalid_Counter_Mode   = 21, /* counter mode outside 0 to 5 */
-  Invalid_Pointer        = 30  /* the pointer that should receive the result is null;
-                                  checked after the card slot and the other arguments */
+  Invalid_Counter_Mode   = 21  /* counter mode outside 0 to 5 */
 };
 
 /* Card table (ordinals 1 to 3). */

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the archives into a folder of the test's own and checks what they hold:
 # every .exe and .dll of the install folder, the same bytes, nothing else of
-# that kind; kestan.h and each driver's header, import libraries and .def
+# that kind; wine-look.reg; kestan.h and each driver's header, import libraries and .def
 # files; headers that compile alone; a kit that builds the examples as
 # programming.md says; ioport.dll the only program file that differs.
 #   check_dist.sh SOURCE_DIR WIN32_BUILD_DIR OUT_DIR CXX
@@ -37,6 +37,7 @@ for kind in hardware simulator; do
   find "$tree" -iname '*test*' | grep -q . && fail "$kind: a test program slipped in"
 
   for f in README.txt programming.md include/kestan.h; do [ -s "$tree/$f" ] || fail "$kind: no $f"; done
+  cmp -s "$src/scripts/wine-look.reg" "$tree/wine-look.reg" || fail "$kind: no wine-look.reg, or not the source's"
   grep -q "$kind install" "$tree/README.txt" || fail "$kind: README.txt does not say which install"
   cmp -s "$src/lib/kestan/kestan.h" "$tree/include/kestan.h" || fail "$kind: kestan.h is not the source's"
   for x in "${drivers[@]}"; do

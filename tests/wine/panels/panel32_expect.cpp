@@ -29,6 +29,8 @@ PanelExpect expect_panel32(const char *title, int address_step) {
   e.scales[1] = {20, 76, 30, 86};
   e.scales[2] = {20, 120, 30, 130};
   e.scales[3] = {20, 170, 30, 180};
+  e.scale_texts[0] = e.scale_texts[2] = expect_scale("31", 71, "16");
+  e.scale_texts[1] = e.scale_texts[3] = expect_scale("15", 72, "0");
   e.scale_count = 4;
   e.address_index = 2 + (0x2A0 - 0x200) / address_step;
   e.choose[0] = {1, {0, 0x2A0}};

@@ -27,7 +27,8 @@ struct PanelExpect {
   RECT input_panel, output_panel, box;
   POINT input_title, output_title, box_label;
   RECT scales[4];  // where scale text is drawn (top-left + a few pixels)
-  int scale_count;
+  const char *scale_texts[4];
+  int scale_count;  // the input block's scales first, then the output block's
 
   int address_index;             // an address entry
   ExpectedCall choose[2];        // what choosing it calls
@@ -44,5 +45,9 @@ extern const PanelExpect expect;
 // Lamp i at x0 - dx * (i % per_row), y0 + dy * (i / per_row): the rule the
 // programs' descriptions give their lamp tables by.
 void expect_lamps(POINT *lamps, int count, int x0, int dx, int per_row, int y0, int dy);
+
+// A scale as the descriptions give it: the digits on the left, that many
+// blanks, the digits on the right.
+const char *expect_scale(const char *left, int blanks, const char *right);
 
 #endif

@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <list>
+#include <string>
+
 #include "app_frame.h"
 #include "lamp_kit.h"
 #include "panel_driver.h"
@@ -17,6 +21,12 @@
 void expect_lamps(POINT *lamps, int count, int x0, int dx, int per_row, int y0, int dy) {
   for (int i = 0; i < count; ++i)
     lamps[i] = {x0 - dx * (i % per_row), y0 + dy * (i / per_row)};
+}
+
+const char *expect_scale(const char *left, int blanks, const char *right) {
+  static std::list<std::string> texts;  // built on first use: callers are static initialisers
+  texts.push_back(left + std::string(blanks, ' ') + right);
+  return texts.back().c_str();
 }
 
 namespace {
@@ -365,6 +375,34 @@ TEST_F(Panel, PaintDrawsBoxPanelsTextsAndLampsFromTheWords) {
   EXPECT_EQ(KIT_RED_PIXEL, input_lamp(0));
   EXPECT_EQ(KIT_RED_PIXEL, output_lamp(expect.click_lamp));
   EXPECT_EQ(green, panel_pixel(panel, expect.input_panel.left + 1, expect.input_panel.top + 1));
+}
+
+// The layouts are made for the System font, the default font of a device
+// context: in it each scale ends inside its block's frame (measured), and
+// the screen shows nothing right of the frame on the scale's rows.
+TEST_F(Panel, ScalesEndInsideTheirBlocksInTheSystemFont) {
+  HDC dc = GetDC(panel);
+  char face[LF_FACESIZE] = "";
+  GetTextFaceA(dc, sizeof face, face);
+  EXPECT_STREQ("System", face) << "the default font of the window's device context";
+  InvalidateRect(panel, nullptr, TRUE);
+  UpdateWindow(panel);
+  RECT client;
+  GetClientRect(panel, &client);
+  for (int i = 0; i < expect.scale_count; ++i) {
+    const RECT &frame = i < expect.scale_count / 2 ? expect.input_panel : expect.output_panel;
+    const char *text = expect.scale_texts[i];
+    const POINT at = {expect.scales[i].left, expect.scales[i].top};
+    SIZE size;
+    ASSERT_TRUE(GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size));
+    EXPECT_LE(at.x + size.cx, frame.right - 1)
+        << "scale " << i << ": " << size.cx << " pixels from x " << at.x;
+    int outside = 0;
+    for (int y = at.y; y < at.y + size.cy; ++y)
+      for (int x = frame.right; x < client.right; ++x) outside += panel_pixel(panel, x, y) != LTGRAY;
+    EXPECT_EQ(0, outside) << "pixels drawn right of the frame on the rows of scale " << i;
+  }
+  ReleaseDC(panel, dc);
 }
 
 TEST_F(Panel, TimerPollsEveryFiftyMilliseconds) {

@@ -24,6 +24,7 @@ static PanelExpect make() {
   e.box_label = {50, 172};
   e.scales[0] = {20, 56, 40, 66};
   e.scales[1] = {20, 136, 40, 146};
+  e.scale_texts[0] = e.scale_texts[1] = expect_scale(" 7", 51, "0");
   e.scale_count = 2;
   e.address_index = 2 + 255;  // 3FEH
   e.choose[0] = {1, {0, 0x3FE}};

@@ -24,6 +24,7 @@ static PanelExpect make() {
   e.box_label = {90, 182};
   e.scales[0] = {20, 56, 30, 66};
   e.scales[1] = {20, 136, 30, 146};
+  e.scale_texts[0] = e.scale_texts[1] = expect_scale("15", 72, "0");
   e.scale_count = 2;
   e.address_index = 2 + (0x2A8 - 0x200) / 8;
   e.choose[0] = {1, {0, 0x2A8}};

@@ -177,7 +177,7 @@ uv_done() {
 }
 
 # Dialog templates use dialog units; the Setup dialogs' font ("System",
-# 10 points) makes one unit 2 pixels across and 15/8 pixels down. The
+# 10 points) makes one unit 2 pixels across and 2 pixels down. The
 # dialog's client area starts UV_DLG_X, UV_DLG_Y pixels into its X window.
 UV_DLG_X=${UV_DLG_X:-4}
 UV_DLG_Y=${UV_DLG_Y:-23}
@@ -185,7 +185,7 @@ UV_DLG_Y=${UV_DLG_Y:-23}
 # uv_dialog_click DIALOG X Y W H: a click at the centre of a control given in
 # dialog units, as in the template.
 uv_dialog_click() {
-  uv_click "$1" $((UV_DLG_X + 2 * $2 + $4)) $((UV_DLG_Y + (15 * (2 * $3 + $5)) / 16))
+  uv_click "$1" $((UV_DLG_X + 2 * $2 + $4)) $((UV_DLG_Y + 2 * $3 + $5))
 }
 
 # uv_dialog_choose DIALOG X Y W INDEX: drops down the combo box at X, Y

@@ -1,0 +1,129 @@
+// The card-access layer: every kind's lines through its library and the test
+// cable, the 8255 groups' directions, and a card's outputs put back from a
+// recorded state as a new process does.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "card_access.h"
+#include "iosim.h"
+
+using namespace cardio;
+
+namespace {
+
+struct KindCase {
+  Kind kind;
+  int base;
+  int out_line;   // written 1
+  int in_line;    // the input the cable joins to it
+  int bank;       // iosim bank of the output's port
+  unsigned bit;   // its bit there
+};
+
+// Lamp cards: output n feeds input n. Fenmar: Port A to Port C. Wendal and
+// Dulvar: channel 0 to channel 1, port for port.
+const KindCase kKinds[] = {
+  {Kind::Kestan, 0x2A8, 13, 13, 0, 1u << 13}, {Kind::Orvel, 0x300, 30, 30, 0, 1u << 30},
+  {Kind::Sarrow, 0x318, 9, 9, 0, 1u << 9},    {Kind::Pellin, 0x210, 6, 6, 0, 1u << 6},
+  {Kind::Fenmar, 0x220, 5, 21, 0, 1u << 5},   {Kind::Wendal, 0x240, 9, 33, 1, 1u << 1},
+  {Kind::Dulvar, 0x260, 2, 26, 0, 1u << 2},
+};
+
+TEST(CardAccess, EveryKindWritesALineAndReadsItBackThroughTheCable) {
+  for (const KindCase &k : kKinds) {
+    SCOPED_TRACE(kind_info(k.kind).name);
+    Card card;
+    ASSERT_EQ(0, card_open(&card, k.kind, 1, k.base, 5, nullptr));
+    int before = -1, after = -1;
+    ASSERT_EQ(0, write_output_line(card, k.out_line, 0));
+    ASSERT_EQ(0, read_input_line(card, k.in_line, &before));
+    ASSERT_EQ(0, write_output_line(card, k.out_line, 1));
+    ASSERT_EQ(0, read_input_line(card, k.in_line, &after));
+    EXPECT_EQ(0, before);
+    EXPECT_EQ(1, after);
+    unsigned driven = 0, port = 0;
+    ASSERT_EQ(IOSIM_OK, iosim_read_outputs(static_cast<unsigned short>(k.base), k.bank, &driven));
+    EXPECT_EQ(k.bit, driven & k.bit);
+    ASSERT_EQ(0, read_output_port(card, k.out_line / 8, &port));
+    EXPECT_EQ(1u << (k.out_line % 8), port);
+    const KindInfo &info = kind_info(k.kind);
+    EXPECT_NE(0, write_output_line(card, info.output_lines, 1)) << "one beyond the last line";
+    EXPECT_NE(0, read_input_port(card, info.ports, &port)) << "one beyond the last port";
+  }
+}
+
+TEST(CardAccess, ReadingAnOutputGroupGivesItsLatchAndKeepsItAnOutput) {
+  Card card;
+  ASSERT_EQ(0, card_open(&card, Kind::Fenmar, 0, 0x220, 5, nullptr));
+  GroupInfo groups[kMaxGroups];
+  ASSERT_EQ(4, group_list(*card.info, groups, kMaxGroups));
+  EXPECT_EQ(3, groups[2].code);
+  EXPECT_STREQ("CL", groups[3].name);
+  ASSERT_EQ(0, set_direction(card, 3, Direction::Output));
+  ASSERT_EQ(0, write_output_port(card, 0, 0xA5));
+  ASSERT_EQ(0, write_output_line(card, 16, 1));  // Port C line 0: lower half
+  unsigned a = 0, c = 0;
+  ASSERT_EQ(0, read_input_port(card, 0, &a));
+  ASSERT_EQ(0, read_input_port(card, 2, &c));
+  EXPECT_EQ(0xA5u, a);
+  // Upper half follows Port A (lines 4-7 of 0xA5), lower half is the latch.
+  EXPECT_EQ(0xA1u, c);
+  EXPECT_EQ(Direction::Output, group_direction(card, 0));
+  EXPECT_EQ(Direction::Input, group_direction(card, 2));
+  EXPECT_EQ(0x0F, output_mask(card, 2));
+  ASSERT_EQ(0, set_direction(card, 0, Direction::Input));
+  ASSERT_EQ(0, read_input_port(card, 0, &a));
+  EXPECT_EQ(0xF1u, a) << "lines 0-3 follow Port C's lower half, 4-7 float high";
+  EXPECT_EQ(kNoSuchGroup, set_direction(card, 4, Direction::Input));
+}
+
+// A new process: the library starts from nothing, the state from the file.
+TEST(CardAccess, RecordedOutputsAreOnTheCardAgainBeforeALineIsWritten) {
+  CardState kept{};
+  kept.known_ports = 1u << 0;
+  kept.outputs[0] = 1u << 3;  // output 3 on, written by an earlier run
+  Card card;
+  ASSERT_EQ(0, card_open(&card, Kind::Kestan, 3, 0x2A8, 0, &kept));
+  ASSERT_EQ(0, write_output_line(card, 5, 1));
+  unsigned driven = 0, port = 0;
+  ASSERT_EQ(IOSIM_OK, iosim_read_outputs(0x2A8, 0, &driven));
+  EXPECT_EQ(0x28u, driven);
+  ASSERT_EQ(0, read_output_port(card, 0, &port));
+  EXPECT_EQ(0x28u, port);
+  EXPECT_EQ(0x28u, card.state.outputs[0]);
+
+  CardState ppi{};
+  ppi.known_ports = 1u << 1;
+  ppi.outputs[1] = 0x81;
+  ppi.output_groups = 1u << 1;  // ch0 Port B
+  ASSERT_EQ(0, card_open(&card, Kind::Wendal, 0, 0x240, 5, &ppi));
+  ASSERT_EQ(IOSIM_OK, iosim_read_outputs(0x240, 1, &driven));
+  EXPECT_EQ(0x81u, driven);
+  EXPECT_EQ(Direction::Output, group_direction(card, 1));
+  int line = 0;
+  ASSERT_EQ(0, read_input_line(card, 24 + 8 + 7, &line));  // ch1 Port B line 7, over the cable
+  EXPECT_EQ(1, line);
+}
+
+TEST(CardAccess, KindsAndCodesAreNamedAsTheHeadersSpellThem) {
+  for (const char *name : {"kestan", "orvel", "sarrow", "pellin", "fenmar", "wendal", "dulvar"}) {
+    ASSERT_NE(nullptr, find_kind(name)) << name;
+    EXPECT_STREQ(name, find_kind(name)->name);
+  }
+  EXPECT_EQ(nullptr, find_kind("kestan2"));
+  EXPECT_STREQ("Invalid_Channel_Number", code_name(Kind::Kestan, 12));
+  EXPECT_STREQ("Orvel_Ports_In_Use", code_name(Kind::Orvel, 7));
+  EXPECT_STREQ("Pellin_Invalid_DO_Value", code_name(Kind::Pellin, 17));
+  EXPECT_STREQ("Invalid_Port_Code", code_name(Kind::Dulvar, 8));
+  EXPECT_STREQ("No_Such_Line", code_name(Kind::Sarrow, kNoSuchLine));
+  EXPECT_STREQ("unknown", code_name(Kind::Fenmar, 12));
+  Card card;
+  ASSERT_EQ(0, card_open(&card, Kind::Pellin, 0, 0x210, 0, nullptr));
+  unsigned count = 0;
+  EXPECT_EQ(kNoCounter, counter_read(card, 0, &count));
+  EXPECT_EQ(kNoCounter, clock_stop(card));
+  EXPECT_EQ(12, write_output_line(card, 8, 1)) << "the library's own refusal";
+}
+
+}  // namespace

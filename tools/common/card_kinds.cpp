@@ -1,0 +1,117 @@
+// The seven kinds of card as their libraries' headers describe them, and the
+// names of each library's result codes.
+#include <cstring>
+
+#include "card_access.h"
+#include "dulvar.h"
+#include "kestan.h"
+#include "orvel.h"
+#include "pellin.h"
+#include "sarrow.h"
+
+namespace cardio {
+
+namespace {
+
+const KindInfo kKinds[kKindCount] = {
+  // kind          name      8255 in  out ports ctr clock decoded first  last   step cards irq
+  {Kind::Kestan, "kestan", 0, 32, 32, 4, 3, false, 8, 0x200, 0x3F8, 8, 8, false},
+  {Kind::Orvel, "orvel", 0, 32, 32, 4, 0, false, 16, 0x200, 0x3F0, 16, 4, false},
+  {Kind::Sarrow, "sarrow", 0, 16, 16, 2, 0, false, 8, 0x200, 0x3F8, 8, 4, false},
+  {Kind::Pellin, "pellin", 0, 8, 8, 1, 0, false, 2, 0x200, 0x3FE, 2, 4, false},
+  {Kind::Fenmar, "fenmar", 1, 24, 24, 3, 0, false, 4, 0x200, 0x3FC, 4, 8, true},
+  {Kind::Wendal, "wendal", 2, 48, 48, 6, 0, true, 12, 0x200, 0x3F4, 2, 8, true},
+  {Kind::Dulvar, "dulvar", 6, 144, 144, 18, 0, false, 24, 0x200, 0x3E8, 8, 8, true},
+};
+
+struct CodeName {
+  int code;
+  const char *name;
+};
+
+#define KIT_CODE(name) {name, #name}
+const CodeName kKestanCodes[] = {
+  KIT_CODE(No_Error), KIT_CODE(Card_Not_Initial), KIT_CODE(Invalid_Card_Number),
+  KIT_CODE(Invalid_Base_Address), KIT_CODE(Base_Address_In_Use), KIT_CODE(Invalid_Port_Number),
+  KIT_CODE(Invalid_Port16_Number), KIT_CODE(Invalid_Channel_Number), KIT_CODE(Invalid_DO_Value),
+  KIT_CODE(Invalid_Counter_Number), KIT_CODE(Invalid_Counter_Mode), KIT_CODE(Invalid_Pointer),
+  {0, nullptr}};
+const CodeName kPortCardCodes[] = {
+  KIT_CODE(No_Error), KIT_CODE(Card_Not_Initial), KIT_CODE(Invalid_Card_Number),
+  KIT_CODE(Invalid_IRQ_Level), KIT_CODE(Invalid_Base_Address), KIT_CODE(Base_Address_In_Use),
+  KIT_CODE(Invalid_Port_Code), KIT_CODE(Invalid_Direction), KIT_CODE(Invalid_Count),
+  KIT_CODE(Transfer_Running), KIT_CODE(Interrupt_Unavailable), KIT_CODE(Invalid_Clock_Divisor),
+  KIT_CODE(Invalid_Pointer), {0, nullptr}};
+#define KIT_LAMP_CODES(Card)                                                               \
+  {KIT_CODE(Card##_No_Error), KIT_CODE(Card##_Card_Not_Initial),                           \
+   KIT_CODE(Card##_Invalid_Card_Number), KIT_CODE(Card##_Invalid_Base_Address),            \
+   KIT_CODE(Card##_Base_Address_In_Use), KIT_CODE(Card##_Ports_In_Use),                    \
+   KIT_CODE(Card##_Invalid_Channel_Number), KIT_CODE(Card##_Invalid_DO_Value),             \
+   KIT_CODE(Card##_Invalid_Pointer), KIT_EXTRA_CODES {0, nullptr}}
+#define KIT_EXTRA_CODES KIT_CODE(Orvel_Invalid_Port_Number), KIT_CODE(Orvel_Invalid_Port16_Number),
+const CodeName kOrvelCodes[] = KIT_LAMP_CODES(Orvel);
+#undef KIT_EXTRA_CODES
+#define KIT_EXTRA_CODES
+const CodeName kSarrowCodes[] = KIT_LAMP_CODES(Sarrow);
+const CodeName kPellinCodes[] = KIT_LAMP_CODES(Pellin);
+#undef KIT_EXTRA_CODES
+#undef KIT_LAMP_CODES
+#undef KIT_CODE
+
+const CodeName kLayerCodes[] = {
+  {kNoSuchLine, "No_Such_Line"}, {kNoCounter, "No_Such_Counter"}, {kNoSuchGroup, "No_Such_Group"},
+  {kBadLineValue, "Invalid_Line_Value"},
+  {0, nullptr}};
+
+const CodeName *const kCodesByKind[kKindCount] = {
+  kKestanCodes, kOrvelCodes, kSarrowCodes, kPellinCodes, kPortCardCodes, kPortCardCodes, kPortCardCodes};
+
+const char *find_name(const CodeName *table, int code) {
+  for (; table->name; ++table)
+    if (table->code == code) return table->name;
+  return nullptr;
+}
+
+// Port-code group numbers of the direction groups, with their lines.
+struct GroupShape {
+  int group;
+  int port;
+  uint8_t mask;
+  const char *name;
+};
+const GroupShape kChannelGroups[] = {
+  {0, 0, 0xFF, "A"}, {1, 1, 0xFF, "B"}, {3, 2, 0xF0, "CH"}, {4, 2, 0x0F, "CL"}};
+constexpr int kGroupsPerChannel = 4;
+constexpr int kPortsPerChannel = 3;
+constexpr int kCodesPerChannel = 256;
+
+}  // namespace
+
+const KindInfo &kind_info(Kind kind) { return kKinds[static_cast<int>(kind)]; }
+
+const KindInfo *find_kind(const char *name) {
+  for (const KindInfo &k : kKinds)
+    if (std::strcmp(k.name, name) == 0) return &k;
+  return nullptr;
+}
+
+const char *code_name(Kind kind, int code) {
+  const char *name = find_name(code < 0 ? kLayerCodes : kCodesByKind[static_cast<int>(kind)], code);
+  return name ? name : "unknown";
+}
+
+int group_list(const KindInfo &info, GroupInfo *groups, int max) {
+  int n = 0;
+  for (int c = 0; c < info.ppi_channels; ++c) {
+    for (const GroupShape &g : kChannelGroups) {
+      if (n == max) return n;
+      groups[n++] = {c * kCodesPerChannel + g.group, c * kPortsPerChannel + g.port, g.mask, g.name};
+    }
+  }
+  return n;
+}
+
+static_assert(kMaxGroups == 6 * kGroupsPerChannel, "groups of the largest card");
+static_assert(kMaxPorts == 6 * kPortsPerChannel, "ports of the largest card");
+
+}  // namespace cardio

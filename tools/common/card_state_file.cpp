@@ -1,0 +1,122 @@
+// The card state file: one per base, locked while a tool works on the card.
+#include "card_state_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace cardio {
+
+namespace {
+
+const char kHeader[] = "kestan card state 1";
+const char kSystemDir[] = "/run/kestan-io";
+constexpr size_t kMaxText = 1024;
+
+// mkdir -p, each new folder private to the user.
+bool make_dirs(const char *path) {
+  char part[512];
+  if (std::snprintf(part, sizeof part, "%s", path) >= static_cast<int>(sizeof part)) return false;
+  for (char *p = part + 1; *p; ++p) {
+    if (*p != '/') continue;
+    *p = '\0';
+    if (mkdir(part, 0700) != 0 && errno != EEXIST) return false;
+    *p = '/';
+  }
+  return mkdir(part, 0700) == 0 || errno == EEXIST;
+}
+
+}  // namespace
+
+void state_dir(bool simulator, char *path, size_t size) {
+  const char *set = std::getenv("KESTAN_IO_STATE_DIR");
+  if (set && *set) {
+    std::snprintf(path, size, "%s/%s", set, simulator ? "simulator" : "hardware");
+    return;
+  }
+  if (!simulator && make_dirs(kSystemDir) && access(kSystemDir, W_OK) == 0) {
+    std::snprintf(path, size, "%s", kSystemDir);
+    return;
+  }
+  const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char *machine = simulator ? "simulator" : "hardware";
+  if (runtime && *runtime)
+    std::snprintf(path, size, "%s/kestan-io/%s", runtime, machine);
+  else
+    std::snprintf(path, size, "/tmp/kestan-io-%u/%s", static_cast<unsigned>(getuid()), machine);
+}
+
+bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char *why, size_t why_size) {
+  char path[600];
+  std::snprintf(path, sizeof path, "%s/card-%03X.state", dir, static_cast<unsigned>(base));
+  if (!make_dirs(dir)) {
+    std::snprintf(why, why_size, "cannot make %s: %s", dir, std::strerror(errno));
+    return false;
+  }
+  int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::snprintf(why, why_size, "cannot open %s: %s", path, std::strerror(errno));
+    return false;
+  }
+  while (flock(fd, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    std::snprintf(why, why_size, "cannot lock %s: %s", path, std::strerror(errno));
+    close(fd);
+    return false;
+  }
+  file->fd = fd;
+  file->kind = kind;
+  return true;
+}
+
+bool state_file_load(const StateFile &file, CardState *state) {
+  *state = CardState{};
+  char text[kMaxText + 1];
+  ssize_t n = pread(file.fd, text, kMaxText, 0);
+  if (n <= 0) return false;
+  text[n] = '\0';
+  const size_t header = sizeof kHeader - 1;
+  if (std::strncmp(text, kHeader, header) != 0 || text[header] != '\n') return false;
+  CardState read{};
+  bool kind_matches = false;
+  for (char *line = std::strtok(text + header + 1, "\n"); line; line = std::strtok(nullptr, "\n")) {
+    char word[16];
+    unsigned a = 0, b = 0;
+    if (std::sscanf(line, "kind %15s", word) == 1) {
+      kind_matches = std::strcmp(word, kind_info(file.kind).name) == 0;
+    } else if (std::sscanf(line, "port %u 0x%x", &a, &b) == 2 && a < kMaxPorts && b <= 0xFF) {
+      read.known_ports |= 1u << a;
+      read.outputs[a] = static_cast<uint8_t>(b);
+    } else if (std::sscanf(line, "output-groups 0x%x", &a) == 1) {
+      read.output_groups = a;
+    } else {
+      return false;
+    }
+  }
+  if (!kind_matches) return false;
+  *state = read;
+  return true;
+}
+
+bool state_file_save(const StateFile &file, const CardState &state) {
+  char text[kMaxText];
+  int n = std::snprintf(text, sizeof text, "%s\nkind %s\n", kHeader, kind_info(file.kind).name);
+  for (int p = 0; p < kMaxPorts; ++p)
+    if ((state.known_ports >> p) & 1u)
+      n += std::snprintf(text + n, sizeof text - n, "port %d 0x%02X\n", p, state.outputs[p]);
+  n += std::snprintf(text + n, sizeof text - n, "output-groups 0x%X\n", state.output_groups);
+  return ftruncate(file.fd, 0) == 0 && pwrite(file.fd, text, n, 0) == n;
+}
+
+void state_file_close(StateFile *file) {
+  if (file->fd >= 0) close(file->fd);  // closing gives the lock back
+  file->fd = -1;
+}
+
+}  // namespace cardio

@@ -1,0 +1,43 @@
+// What the tools wrote to a card, kept in one locked file per card base, so
+// that the next process starts from the outputs the card really drives.
+//
+// The file lives in a folder per machine: the real PC's and the simulated
+// PC's cards are different cards. KESTAN_IO_STATE_DIR names the folder;
+// without it the real PC's is /run/kestan-io when that can be made (it
+// lasts until the machine is switched off, as the outputs do), else
+// $XDG_RUNTIME_DIR/kestan-io/hardware or /tmp/kestan-io-UID/hardware; the
+// simulated PC's is .../simulator beside it.
+//
+// The file is held with an exclusive lock (flock) from state_file_open to
+// state_file_close, so two tools working on one card take turns. It is
+// plain text: a first line "kestan card state 1", "kind NAME", then
+// "port P 0xVV" for every known output port and "output-groups 0xMASK".
+#ifndef KIT_TOOLS_CARD_STATE_FILE_H
+#define KIT_TOOLS_CARD_STATE_FILE_H
+
+#include <cstddef>
+
+#include "card_access.h"
+
+namespace cardio {
+
+struct StateFile {
+  int fd = -1;
+  Kind kind = Kind::Kestan;
+};
+
+// The folder for the simulated or the real PC, into path (size bytes).
+void state_dir(bool simulator, char *path, size_t size);
+
+// Opens (creating it and its folder) and locks the file of the card base.
+// False with a one-line reason in why when it cannot.
+bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char *why, size_t why_size);
+// The recorded state; false (state all unknown) when the file is empty,
+// damaged, or was written for another kind of card at that base.
+bool state_file_load(const StateFile &file, CardState *state);
+bool state_file_save(const StateFile &file, const CardState &state);
+void state_file_close(StateFile *file);
+
+}  // namespace cardio
+
+#endif
