@@ -2,7 +2,8 @@
 #   make run               start kestan_panel on the simulated PC (Wine)
 #   make run PROGRAM=name  any other of the ten programs
 #   make test              install what is missing, build both presets, run every suite
-#   make dist              build/dist/kestan-toolkit-hardware.zip and -simulator.zip
+#   make dist              build/dist/kestan-toolkit-hardware.zip and -simulator.zip,
+#                          and the native kit build/dist/kestan-toolkit-linux-<machine>.tar.gz
 #   make fuzz              bounded libFuzzer runs of the three fuzz targets, FUZZ_SECONDS
 #                          (default 60) shared between them, when clang has libFuzzer
 SHELL := /bin/bash
@@ -64,7 +65,7 @@ test: deps
 run: deps build-win32
 	@scripts/run.sh $(PROGRAM)
 
-dist: deps build-win32
+dist: deps build-win32 build-host
 	@scripts/make-dist.sh
 
 clean:

@@ -82,6 +82,10 @@ function(kit_import_libraries target dllname import_def)
   set(byname ${KIT_IMPLIB_DIR}/lib${target}_name.a)
   file(READ ${import_def} text)
   string(REPLACE " NONAME" "" text "${text}")
+  # Its own comment: the by-ordinal file's would say the opposite.
+  string(REGEX REPLACE "(^|\n);[^\n]*" "" text "${text}")
+  string(REGEX REPLACE "^\n+" "" text "${text}")
+  set(text "; Import library of ${dllname} by name: programs linked with it import the\n; functions by their plain names.\n${text}")
   set(name_def ${CMAKE_CURRENT_BINARY_DIR}/${target}_name.def)
   file(WRITE ${name_def} "${text}")
   add_custom_command(OUTPUT ${byord} ${byname}
@@ -168,11 +172,14 @@ function(kit_add_test)
   else()
     target_link_libraries(${A_NAME} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
     set_target_properties(${A_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KIT_TEST_DIR})
+    # A test that links one port layer itself gets it first: the drivers'
+    # libioport.so (the one that chooses by KESTAN_IOPORT) is then never loaded.
     if("ioport_sim_name" IN_LIST A_LIBS)
-      # Drivers carry the hardware folder in their run path: the simulator's
-      # libioport.so must be found first, so the test's run path is fixed.
       set_target_properties(${A_NAME} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
         INSTALL_RPATH "${KIT_SIM_DIR};${KIT_LIB_DIR}")
+    elseif("ioport_hw" IN_LIST A_LIBS)
+      set_target_properties(${A_NAME} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+        INSTALL_RPATH "${KIT_HW_DIR};${KIT_LIB_DIR}")
     endif()
   endif()
   if(NOT A_TIMEOUT)

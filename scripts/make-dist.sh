@@ -10,6 +10,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build/win32}" && pwd)
 out=${2:-$top/build/dist}
+linux_build=${3:-$top/build/linux}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 stage=$(mktemp -d)
@@ -53,6 +54,8 @@ pack() {
     for f in $(headers_of "$x"); do cp "$f" "$dir/include/"; done
   done
   cp "$top/docs/programming.md" "$top/scripts/wine-look.reg" "$dir/"
+  mkdir -p "$dir/examples"
+  cp "$top"/examples/*.cpp "$dir/examples/"
   sed -e "s|@KIND@|$kind|g" -e "s|@FOLDER@|$folder|g" "$top/scripts/dist-README.txt" |
     sed 's/$/\r/' > "$dir/README.txt"
   rm -f "$out/kestan-toolkit-$kind.zip"
@@ -62,3 +65,13 @@ pack() {
 
 pack hardware "ioport.dll does real port I/O: the programs drive a card in the PC"
 pack simulator "ioport.dll is a simulated PC: a Kestan card at 2A8H, other cards where their programs ask, every card with its test cable in (output n feeds input n)"
+
+# The native Linux kit: the install tree, relocatable (relative run paths).
+if [ -f "$linux_build/CMakeCache.txt" ]; then
+  name=kestan-toolkit-linux-$(uname -m)
+  cmake --install "$linux_build" --prefix "$stage/$name" >/dev/null
+  tar -C "$stage" -czf "$out/$name.tar.gz" "$name"
+  echo "$out/$name.tar.gz"
+else
+  echo "make-dist: no native build in $linux_build: no Linux kit (make build-host)" >&2
+fi

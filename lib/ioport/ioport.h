@@ -5,8 +5,10 @@
  * never executes in/out itself. Two builds export the same functions:
  *   hardware  - real x86 in/out instructions (on Linux after ioperm);
  *   simulator - a virtual ISA bus with card models (see sim/iosim.h).
- * Which one a program gets is decided by which ioport.dll / libioport.so
- * sits beside it, never by the program.
+ * On Windows a program gets the ioport.dll that sits beside it. On Linux
+ * the libraries link a libioport.so that passes every call on to one of
+ * the two, chosen at run time by KESTAN_IOPORT=simulator|hardware
+ * (hardware when unset), read at the first call.
  *
  * Port numbers are absolute 16-bit port addresses. A word access at port p
  * moves its low byte to or from p and its high byte to or from p + 1.
@@ -60,6 +62,25 @@ typedef void (IOPORT_API *io_irq_handler)(void *context);
  */
 int IOPORT_API io_irq_attach(int level, io_irq_handler handler, void *context);
 int IOPORT_API io_irq_detach(int level);
+
+/* Results of io_rights (Linux). */
+#define IO_RIGHTS_OK       0
+#define IO_RIGHTS_REFUSED  1 /* the kernel refused them: not root, no CAP_SYS_RAWIO */
+#define IO_RIGHTS_LOCKDOWN 2 /* the kernel is locked down: no port access from user space */
+#define IO_RIGHTS_NO_LAYER 3 /* the chosen port layer could not be loaded */
+#define IO_RIGHTS_OUTSIDE  4 /* the range is neither claimed nor in a card's window 200H-3FFH */
+
+/*
+ * Whether this process (this thread and every later one) may access ports
+ * base to base + length - 1, asking for the rights now if they are not
+ * held yet. Tools call it before their first port access to tell a missing
+ * right from an empty bus. reason (size bytes, may be NULL) receives one
+ * line with the cause and the remedy, or "" when the rights are there. The
+ * simulated PC grants every port.
+ */
+int IOPORT_API io_rights(unsigned short base, unsigned short length, char *reason, int size);
+/* "hardware", "simulator" or "none": the layer that the calls reach. */
+const char *IOPORT_API io_layer(void);
 
 #ifdef __cplusplus
 }

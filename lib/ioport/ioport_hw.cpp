@@ -1,7 +1,8 @@
 // Hardware build of ioport: real x86 in/out instructions.
 //
-// A program without the right to touch ports must not crash. On Linux the
-// right is asked for with ioperm on the first access; on Windows the first
+// A program without the right to touch ports must not crash. On Linux each
+// thread takes the rights of a range at its first access to it, by asking
+// (ioperm) or by finding them held (port_rights.h); on Windows the first
 // in/out that faults with a privileged-instruction exception is stepped over
 // by a vectored exception handler. Either way the cause and the remedy are
 // said once, then every read gives FFH (what an empty bus reads) and every
@@ -20,16 +21,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
-#include <cstring>
-#include <sys/io.h>
+#include "port_rights.h"
 #endif
 
 namespace {
-
-enum class Access { Unknown, Granted, Denied };
-std::atomic<Access> g_access{Access::Unknown};
-std::once_flag g_told;
 
 void say(const char *text) {
 #ifdef _WIN32
@@ -39,28 +34,27 @@ void say(const char *text) {
   std::fflush(stderr);
 }
 
+std::mutex g_claims_lock;
+ioport::PortClaims g_claims;
+
+#ifdef _WIN32
+
+enum class Access { Unknown, Granted, Denied };
+std::atomic<Access> g_access{Access::Unknown};
+std::once_flag g_told;
+
 void tell_denied(const char *cause) {
   std::call_once(g_told, [cause] {
     char text[512];
     std::snprintf(text, sizeof text,
                   "ioport: this process may not access I/O ports (%s).\n"
                   "ioport: reads now give FFH and writes are dropped.\n"
-#ifdef _WIN32
                   "ioport: install a port-access driver that grants user-mode port I/O,\n"
                   "ioport: or run the programs of the simulator folder instead.\n",
-#else
-                  "ioport: run as root or with CAP_SYS_RAWIO (e.g. sudo), or load the\n"
-                  "ioport: simulator build (LD_LIBRARY_PATH=build/linux/simulator).\n",
-#endif
                   cause);
     say(text);
   });
 }
-
-std::mutex g_claims_lock;
-ioport::PortClaims g_claims;
-
-#ifdef _WIN32
 
 // Set while this thread executes one of our port instructions, so that the
 // exception handler never steps over someone else's fault. The asm
@@ -84,7 +78,7 @@ LONG CALLBACK step_over_port_fault(EXCEPTION_POINTERS *info) {
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-bool may_access() {
+bool may_access(unsigned short, unsigned) {
   Access a = g_access.load();
   if (a == Access::Denied) return false;
   if (a == Access::Unknown) {
@@ -107,48 +101,24 @@ struct PortInstruction {
 
 #else
 
-bool may_access() {
-  Access a = g_access.load();
-  if (a == Access::Granted) return true;
-  if (a == Access::Denied) return false;
-  static std::mutex asking;
-  std::lock_guard<std::mutex> lock(asking);
-  if (g_access.load() == Access::Unknown) {
-    // Ports 0 to 3FFH cover every ISA card address the toolkit knows.
-    if (ioperm(0, 0x400, 1) == 0) {
-      g_access.store(Access::Granted);
-    } else {
-      char cause[128];
-      std::snprintf(cause, sizeof cause, "ioperm: %s", std::strerror(errno));
-      g_access.store(Access::Denied);
-      tell_denied(cause);
-    }
-  }
-  return g_access.load() == Access::Granted;
+// Linux: the rights of the calling thread for the range that holds the port
+// (port_rights.h); the kernel's refusal has been said once on stderr.
+bool may_access(unsigned short port, unsigned width) {
+  return ioport::thread_may_access(port, width) == IO_RIGHTS_OK;
 }
 
 struct PortInstruction {
-  PortInstruction() {}  // nothing to mark: ioperm decided before the instruction
+  PortInstruction() {}  // nothing to mark: the rights were decided before the instruction
 };
 
 #endif
-
-inline bool in_reach(unsigned short port, unsigned width) {
-  // ioperm above grants 0 to 3FFH; a port beyond is refused like missing rights.
-#ifdef _WIN32
-  (void)port; (void)width;
-  return true;
-#else
-  return port + width <= 0x400u;
-#endif
-}
 
 }  // namespace
 
 extern "C" {
 
 unsigned char IOPORT_API io_in8(unsigned short port) {
-  if (!may_access() || !in_reach(port, 1)) return 0xFF;
+  if (!may_access(port, 1)) return 0xFF;
   unsigned char value;
   {
     PortInstruction guard;
@@ -158,7 +128,7 @@ unsigned char IOPORT_API io_in8(unsigned short port) {
 }
 
 unsigned short IOPORT_API io_in16(unsigned short port) {
-  if (!may_access() || !in_reach(port, 2)) return 0xFFFF;
+  if (!may_access(port, 2)) return 0xFFFF;
   unsigned short value;
   {
     PortInstruction guard;
@@ -168,20 +138,24 @@ unsigned short IOPORT_API io_in16(unsigned short port) {
 }
 
 void IOPORT_API io_out8(unsigned short port, unsigned char value) {
-  if (!may_access() || !in_reach(port, 1)) return;
+  if (!may_access(port, 1)) return;
   PortInstruction guard;
   __asm__ __volatile__("outb %b0, %w1" : : "a"(value), "Nd"(port) : "memory");
 }
 
 void IOPORT_API io_out16(unsigned short port, unsigned short value) {
-  if (!may_access() || !in_reach(port, 2)) return;
+  if (!may_access(port, 2)) return;
   PortInstruction guard;
   __asm__ __volatile__("outw %w0, %w1" : : "a"(value), "Nd"(port) : "memory");
 }
 
 int IOPORT_API io_claim(unsigned short base, unsigned short length, const char *card) {
   std::lock_guard<std::mutex> lock(g_claims_lock);
-  return g_claims.claim(base, length, card);
+  int result = g_claims.claim(base, length, card);
+#ifndef _WIN32
+  if (result == IO_CLAIM_OK) ioport::add_claimed_range(base, length);
+#endif
+  return result;
 }
 
 void IOPORT_API io_release(unsigned short base) {
@@ -205,5 +179,13 @@ int IOPORT_API io_irq_detach(int level) {
   if (level < 0 || level > 15) return IO_IRQ_INVALID;
   return IO_IRQ_NOT_ATTACHED;
 }
+
+#ifndef _WIN32
+__attribute__((visibility("default"))) int io_rights(unsigned short base, unsigned short length,
+                                                     char *reason, int size) {
+  return ioport::rights_for(base, length, reason, size > 0 ? static_cast<size_t>(size) : 0);
+}
+__attribute__((visibility("default"))) const char *io_layer(void) { return "hardware"; }
+#endif
 
 }  // extern "C"

@@ -95,8 +95,15 @@ const PpiCalls *ppi(const Card &card) { return kPpiCalls[static_cast<int>(card.i
 
 // Every call addresses the card's slot: the library's current card is one
 // process-wide setting, and another card of the kind may have taken it.
-int select(const Card &card) {
+int select(Card &card) {
+  card.last_call = Call::SetCard;
   return lamp(card) ? lamp(card)->set_card(card.number) : ppi(card)->set_card(card.number);
+}
+
+// A refusal of the layer's own: no library call made it.
+int refuse(Card &card, int code) {
+  card.last_call = Call::None;
+  return code;
 }
 
 bool port_ok(const Card &card, int port) { return port >= 0 && port < card.info->ports; }
@@ -143,6 +150,7 @@ void record_output(Card &card, int port, uint8_t byte, uint32_t groups) {
 
 int ppi_write_group(Card &card, int group, uint8_t port_byte) {
   const GroupInfo g = group_at(card, group);
+  card.last_call = Call::WriteGroup;
   int code = ppi(card)->write_group(g.code, group_value(g, port_byte));
   if (code != 0) return code;
   const uint8_t merged =
@@ -154,6 +162,7 @@ int ppi_write_group(Card &card, int group, uint8_t port_byte) {
 int ppi_read_group(Card &card, int group, uint8_t *lines) {
   const GroupInfo g = group_at(card, group);
   unsigned char value = 0;
+  card.last_call = Call::ReadGroup;
   int code = ppi(card)->read_group(g.code, &value);
   if (code != 0) return code;
   *lines = static_cast<uint8_t>(g.mask == 0xF0 ? (value << 4) & 0xF0 : value & g.mask);
@@ -181,6 +190,7 @@ int ppi_read_port(Card &card, int port, unsigned *value) {
 
 int ppi_write_port(Card &card, int port, unsigned value) {
   const int channel = port / kPortsPerChannel, p = port % kPortsPerChannel;
+  card.last_call = Call::WriteGroup;
   int code = ppi(card)->write_group(channel * kCodesPerChannel + p, value & 0xFF);
   if (code != 0) return code;
   uint32_t groups = 1u << group_of(port, 0);
@@ -214,7 +224,7 @@ int lamp_reestablish(Card &card, int port) {
 }
 
 int lamp_read_back(Card &card, int port, unsigned *value) {
-  if (!port_in_reach(card, port)) return kNoSuchLine;
+  if (!port_in_reach(card, port)) return refuse(card, kNoSuchLine);
   int code = lamp(card)->read_back(port, value);
   // A port this process has not written yet: what the earlier runs left.
   if (code == 0 && ((card.state.known_ports >> port) & 1u)) *value = card.state.outputs[port];
@@ -228,6 +238,7 @@ int card_open(Card *card, Kind kind, int number, int base, int irq, const CardSt
   card->number = number;
   card->base = base;
   card->state = CardState{};
+  card->last_call = Call::Initial;
   if (const LampCalls *calls = lamp(*card)) {
     int code = calls->initial(number, base);
     if (code == 0 && state) card->state = *state;
@@ -242,11 +253,34 @@ int card_open(Card *card, Kind kind, int number, int base, int irq, const CardSt
   return ppi_restore(*card, *state);
 }
 
+int card_resync(Card &card, const CardState &state) {
+  int code = select(card);
+  if (code != 0) return code;
+  if (lamp(card)) {
+    card.state = state;
+    return 0;
+  }
+  GroupInfo groups[kMaxGroups];
+  const int n = group_list(*card.info, groups, kMaxGroups);
+  for (int i = 0; i < n; ++i) {
+    const bool out = (state.output_groups >> i) & 1u;
+    const uint8_t mask = groups[i].mask;
+    const uint8_t latch = state.outputs[groups[i].port] & mask;
+    if (out == is_output(card, i) && (!out || latch == (card.state.outputs[groups[i].port] & mask))) continue;
+    uint8_t lines = 0;
+    code = out ? ppi_write_group(card, i, state.outputs[groups[i].port]) : ppi_read_group(card, i, &lines);
+    if (code != 0) return code;
+  }
+  card.state.known_ports |= state.known_ports;
+  return 0;
+}
+
 int read_input_line(Card &card, int line, int *value) {
   int code = select(card);
   if (code != 0) return code;
+  card.last_call = Call::ReadLine;
   if (const LampCalls *calls = lamp(card)) return calls->read_line(line, value);
-  if (line < 0 || line >= card.info->input_lines) return kNoSuchLine;
+  if (line < 0 || line >= card.info->input_lines) return refuse(card, kNoSuchLine);
   const int port = line / kLinesPerPort, bit = line % kLinesPerPort;
   const int group = group_of(port, bit);
   uint8_t lines = card.state.outputs[port];
@@ -261,14 +295,15 @@ int write_output_line(Card &card, int line, int value) {
   const int port = line / kLinesPerPort, bit = line % kLinesPerPort;
   if (const LampCalls *calls = lamp(card)) {
     if (line >= 0 && port_ok(card, port) && (code = lamp_reestablish(card, port)) != 0) return code;
+    card.last_call = Call::WriteLine;
     code = calls->write_line(line, static_cast<unsigned>(value));
     unsigned now = 0;
     if (code == 0 && calls->read_back(port, &now) == 0)
       record_output(card, port, static_cast<uint8_t>(now), 0);
     return code;
   }
-  if (line < 0 || line >= card.info->output_lines) return kNoSuchLine;
-  if (value != 0 && value != 1) return kBadLineValue;
+  if (line < 0 || line >= card.info->output_lines) return refuse(card, kNoSuchLine);
+  if (value != 0 && value != 1) return refuse(card, kBadLineValue);
   const uint8_t mask = static_cast<uint8_t>(1u << bit);
   const uint8_t byte = static_cast<uint8_t>((card.state.outputs[port] & ~mask) | (value ? mask : 0));
   return ppi_write_group(card, group_of(port, bit), byte);
@@ -277,7 +312,8 @@ int write_output_line(Card &card, int line, int value) {
 int read_input_port(Card &card, int port, unsigned *value) {
   int code = select(card);
   if (code != 0) return code;
-  if (!port_in_reach(card, port)) return kNoSuchLine;
+  if (!port_in_reach(card, port)) return refuse(card, kNoSuchLine);
+  card.last_call = Call::ReadPort;
   if (const LampCalls *calls = lamp(card)) return calls->read_port(port, value);
   return ppi_read_port(card, port, value);
 }
@@ -285,8 +321,9 @@ int read_input_port(Card &card, int port, unsigned *value) {
 int write_output_port(Card &card, int port, unsigned value) {
   int code = select(card);
   if (code != 0) return code;
-  if (!port_in_reach(card, port)) return kNoSuchLine;
+  if (!port_in_reach(card, port)) return refuse(card, kNoSuchLine);
   if (const LampCalls *calls = lamp(card)) {
+    card.last_call = Call::WritePort;
     code = calls->write_port(port, value);
     if (code == 0) record_output(card, port, static_cast<uint8_t>(value), 0);
     return code;
@@ -298,7 +335,7 @@ int read_output_port(Card &card, int port, unsigned *value) {
   int code = select(card);
   if (code != 0) return code;
   if (lamp(card)) return lamp_read_back(card, port, value);
-  if (!port_ok(card, port)) return kNoSuchLine;
+  if (!port_ok(card, port)) return refuse(card, kNoSuchLine);
   *value = card.state.outputs[port];
   return 0;
 }
@@ -307,7 +344,7 @@ int set_direction(Card &card, int group, Direction direction) {
   int code = select(card);
   if (code != 0) return code;
   GroupInfo groups[kMaxGroups];
-  if (group < 0 || group >= group_list(*card.info, groups, kMaxGroups)) return kNoSuchGroup;
+  if (group < 0 || group >= group_list(*card.info, groups, kMaxGroups)) return refuse(card, kNoSuchGroup);
   if (direction == Direction::Output) return ppi_write_group(card, group, card.state.outputs[groups[group].port]);
   uint8_t lines = 0;
   return ppi_read_group(card, group, &lines);
@@ -330,32 +367,37 @@ uint8_t output_mask(const Card &card, int port) {
 }
 
 int counter_start(Card &card, int counter, int mode, unsigned count) {
-  if (card.info->counters == 0) return kNoCounter;
+  if (card.info->counters == 0) return refuse(card, kNoCounter);
   int code = select(card);
+  card.last_call = Call::TimerStart;
   return code != 0 ? code : W_Kestan_Timer_Start(counter, mode, count);
 }
 
 int counter_read(Card &card, int counter, unsigned *count) {
-  if (card.info->counters == 0) return kNoCounter;
+  if (card.info->counters == 0) return refuse(card, kNoCounter);
   int code = select(card);
+  card.last_call = Call::TimerRead;
   return code != 0 ? code : W_Kestan_Timer_Read(counter, count);
 }
 
 int counter_stop(Card &card, int counter, unsigned *count) {
-  if (card.info->counters == 0) return kNoCounter;
+  if (card.info->counters == 0) return refuse(card, kNoCounter);
   int code = select(card);
+  card.last_call = Call::TimerStop;
   return code != 0 ? code : W_Kestan_Timer_Stop(counter, count);
 }
 
 int clock_start(Card &card, int divisor1, int divisor2) {
-  if (!card.info->sampling_clock) return kNoCounter;
+  if (!card.info->sampling_clock) return refuse(card, kNoCounter);
   int code = select(card);
+  card.last_call = Call::ClockStart;
   return code != 0 ? code : W_Wendal_Clock_Start(divisor1, divisor2);
 }
 
 int clock_stop(Card &card) {
-  if (!card.info->sampling_clock) return kNoCounter;
+  if (!card.info->sampling_clock) return refuse(card, kNoCounter);
   int code = select(card);
+  card.last_call = Call::ClockStop;
   return code != 0 ? code : W_Wendal_Clock_Stop();
 }
 

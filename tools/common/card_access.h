@@ -85,11 +85,20 @@ struct CardState {
   uint32_t output_groups;        // 8255: bit i set when group i (group_list) is output
 };
 
+// The library calls the layer makes, for naming the one that refused.
+enum class Call {
+  Initial, SetCard, ReadLine, WriteLine, ReadPort, WritePort, ReadBack, ReadGroup, WriteGroup,
+  TimerStart, TimerRead, TimerStop, ClockStart, ClockStop, None
+};
+// "W_Orvel_DO_Channel" and the like; "" for Call::None.
+const char *call_name(Kind kind, Call call);
+
 struct Card {
   const KindInfo *info;
   int number;
   int base;
   CardState state;
+  Call last_call;  // the library call made last (the one that refused, after a failure)
 };
 
 // Initialises card number at base in the kind's library (irq for the 8255
@@ -97,6 +106,11 @@ struct Card {
 // card, every output group of an 8255 card with its latch. With state
 // nullptr the card starts from what the library holds.
 int card_open(Card *card, Kind kind, int number, int base, int irq, const CardState *state);
+
+// Brings the card to state, which another process may have recorded since
+// this one opened it: the lamp cards take it as what the card drives; on
+// the 8255 cards every group whose direction or latch differs goes out again.
+int card_resync(Card &card, const CardState &state);
 
 // Lines.
 int read_input_line(Card &card, int line, int *value);

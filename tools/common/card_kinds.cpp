@@ -85,7 +85,32 @@ constexpr int kGroupsPerChannel = 4;
 constexpr int kPortsPerChannel = 3;
 constexpr int kCodesPerChannel = 256;
 
+// Each kind's library calls, in the order of enum Call.
+constexpr int kCalls = static_cast<int>(Call::None);
+const char *const kCallNames[kKindCount][kCalls] = {
+  {"W_Kestan_Initial", "W_Kestan_Set_Card", "W_Kestan_DI_Channel", "W_Kestan_DO_Channel",
+   "W_Kestan_DI_8", "W_Kestan_DO_8", "W_Kestan_Read_Back", "", "", "W_Kestan_Timer_Start",
+   "W_Kestan_Timer_Read", "W_Kestan_Timer_Stop", "", ""},
+  {"W_Orvel_Initial", "W_Orvel_Set_Card", "W_Orvel_DI_Channel", "W_Orvel_DO_Channel",
+   "W_Orvel_DI_8", "W_Orvel_DO_8", "W_Orvel_Read_Back", "", "", "", "", "", "", ""},
+  {"W_Sarrow_Initial", "W_Sarrow_Set_Card", "W_Sarrow_DI_Channel", "W_Sarrow_DO_Channel",
+   "W_Sarrow_DI", "W_Sarrow_DO", "W_Sarrow_Read_Back", "", "", "", "", "", "", ""},
+  {"W_Pellin_Initial", "W_Pellin_Set_Card", "W_Pellin_DI_Channel", "W_Pellin_DO_Channel",
+   "W_Pellin_DI", "W_Pellin_DO", "W_Pellin_Read_Back", "", "", "", "", "", "", ""},
+  {"W_Fenmar_Initial", "W_Fenmar_Set_Card", "", "", "", "", "", "W_Fenmar_DI_Port",
+   "W_Fenmar_DO_Port", "", "", "", "", ""},
+  {"W_Wendal_Initial", "W_Wendal_Set_Card", "", "", "", "", "", "W_Wendal_DI_Port",
+   "W_Wendal_DO_Port", "", "", "", "W_Wendal_Clock_Start", "W_Wendal_Clock_Stop"},
+  {"W_Dulvar_Initial", "W_Dulvar_Set_Card", "", "", "", "", "", "W_Dulvar_DI_Port",
+   "W_Dulvar_DO_Port", "", "", "", "", ""},
+};
+
 }  // namespace
+
+const char *call_name(Kind kind, Call call) {
+  if (call == Call::None) return "";
+  return kCallNames[static_cast<int>(kind)][static_cast<int>(call)];
+}
 
 const KindInfo &kind_info(Kind kind) { return kKinds[static_cast<int>(kind)]; }
 

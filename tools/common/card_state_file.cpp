@@ -64,14 +64,14 @@ bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char
     std::snprintf(why, why_size, "cannot open %s: %s", path, std::strerror(errno));
     return false;
   }
-  while (flock(fd, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    std::snprintf(why, why_size, "cannot lock %s: %s", path, std::strerror(errno));
-    close(fd);
-    return false;
-  }
   file->fd = fd;
   file->kind = kind;
+  if (!state_file_lock(*file)) {
+    std::snprintf(why, why_size, "cannot lock %s: %s", path, std::strerror(errno));
+    close(fd);
+    file->fd = -1;
+    return false;
+  }
   return true;
 }
 
@@ -113,6 +113,14 @@ bool state_file_save(const StateFile &file, const CardState &state) {
   n += std::snprintf(text + n, sizeof text - n, "output-groups 0x%X\n", state.output_groups);
   return ftruncate(file.fd, 0) == 0 && pwrite(file.fd, text, n, 0) == n;
 }
+
+bool state_file_lock(const StateFile &file) {
+  while (flock(file.fd, LOCK_EX) != 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
+void state_file_unlock(const StateFile &file) { flock(file.fd, LOCK_UN); }
 
 void state_file_close(StateFile *file) {
   if (file->fd >= 0) close(file->fd);  // closing gives the lock back

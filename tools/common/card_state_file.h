@@ -37,6 +37,10 @@ bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char
 bool state_file_load(const StateFile &file, CardState *state);
 bool state_file_save(const StateFile &file, const CardState &state);
 void state_file_close(StateFile *file);
+// For a holder that keeps the file open between calls: give the lock up
+// and take it again.
+void state_file_unlock(const StateFile &file);
+bool state_file_lock(const StateFile &file);
 
 }  // namespace cardio
 

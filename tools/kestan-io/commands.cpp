@@ -1,127 +1,251 @@
-// The commands of kestan-io: a table of words, their numbers and the library
+// The commands of kestan-io: a table of words, their operands and the card
 // calls behind them. Each run function makes the calls and prints what a
-// person wants to see; the numbers go to the library as given, so its own
-// checks (and their codes) decide, except where the library would silently
-// cut a value to its low bits: those ranges are checked here.
+// person (or with --json a script) wants to see; the numbers go to the card
+// layer as given, so the library's own checks (and their codes) decide,
+// except where it would silently cut a value to its low bits: those ranges
+// are checked here, with the rest of the line, before anything runs.
 #include "commands.h"
 
+#include <cctype>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "kestan.h"
+#include "options.h"
+
+using namespace cardio;
 
 namespace {
 
-constexpr int kChannels = 32;
-constexpr int kPorts = 4;
-constexpr int kLinesPerPort = 8;
 constexpr long long kAnyInt = INT_MAX;
 constexpr long long kAnyIntMin = INT_MIN;
 constexpr long long kByteMax = 0xFF;
 constexpr long long kWordMax = 0xFFFF;
 constexpr long long kSleepMaxMs = 60000;
+constexpr int kPortsPerChannel = 3;
+constexpr int kCodesPerChannel = 256;
+constexpr int kWholePortC = 2;
+const char *const kPortLetters[] = {"A", "B", "C"};
 
-// Prints 32 lines as four rows of eight, channel numbers first, then the word.
-void print_lines(const char *what, unsigned long word) {
-  for (int port = 0; port < kPorts; ++port) {
-    int first = port * kLinesPerPort;
-    std::printf("%s %2d-%-2d:", what, first, first + kLinesPerPort - 1);
-    for (int bit = 0; bit < kLinesPerPort; ++bit) std::printf(" %lu", (word >> (first + bit)) & 1);
-    std::printf("\n");
+bool is_ppi(const KindInfo &k) { return k.ppi_channels > 0; }
+bool has_counters(const KindInfo &k) { return k.counters > 0; }
+bool has_clock(const KindInfo &k) { return k.sampling_clock; }
+
+// --- printing ------------------------------------------------------------------
+
+// "ch1 B" for port 4 of an 8255 card.
+void port_label(const KindInfo &k, int port, char *text, size_t size) {
+  std::snprintf(text, size, "ch%d %s", port / kPortsPerChannel, kPortLetters[port % kPortsPerChannel]);
+  (void)k;
+}
+
+// The lines of every port, a row of eight each, then (lamp cards) the word.
+void print_ports(const Session &s, const char *command, const char *what, const unsigned *bytes) {
+  const KindInfo &k = *s.card.info;
+  if (s.json) {
+    std::printf("{\"command\":\"%s\",\"%s\":[", command, what);
+    for (int line = 0; line < k.ports * kLinesPerPort; ++line)
+      std::printf("%s%u", line ? "," : "", (bytes[line / 8] >> (line % 8)) & 1);
+    std::printf("],\"ports\":[");
+    for (int p = 0; p < k.ports; ++p) std::printf("%s%u", p ? "," : "", bytes[p]);
+    std::printf("]}\n");
+    return;
   }
-  std::printf("%s word : 0x%08lX (bit n = channel n)\n", what, word);
-}
-
-int run_read(const KestanApi &api, const Step &step, const char **call) {
-  if (step.arg_count == 1) {
-    int value = 0;
-    *call = "W_Kestan_DI_Channel";
-    int code = api.DI_Channel(static_cast<int>(step.args[0]), &value);
-    if (code == No_Error) std::printf("input %lld: %d\n", step.args[0], value);
-    return code;
-  }
-  unsigned int low = 0, high = 0;
-  *call = "W_Kestan_DI_16";
-  int code = api.DI_16(0, &low);
-  if (code == No_Error) code = api.DI_16(1, &high);
-  if (code == No_Error) print_lines("inputs ", low | (static_cast<unsigned long>(high) << 16));
-  return code;
-}
-
-int run_read_port(const KestanApi &api, const Step &step, const char **call) {
-  unsigned char value = 0;
-  *call = "W_Kestan_DI_8";
-  int code = api.DI_8(static_cast<int>(step.args[0]), &value);
-  if (code == No_Error) std::printf("input port %lld: 0x%02X\n", step.args[0], value);
-  return code;
-}
-
-int run_write(const KestanApi &api, const Step &step, const char **call) {
-  *call = "W_Kestan_DO_Channel";
-  int code = api.DO_Channel(static_cast<int>(step.args[0]), static_cast<unsigned>(step.args[1]));
-  if (code == No_Error) std::printf("output %lld set to %lld\n", step.args[0], step.args[1]);
-  return code;
-}
-
-int run_write_port(const KestanApi &api, const Step &step, const char **call) {
-  *call = "W_Kestan_DO_8";
-  int code = api.DO_8(static_cast<int>(step.args[0]), static_cast<unsigned>(step.args[1]));
-  if (code == No_Error) std::printf("output port %lld set to 0x%02llX\n", step.args[0], step.args[1]);
-  return code;
-}
-
-int run_readback(const KestanApi &api, const Step &, const char **call) {
   unsigned long word = 0;
-  *call = "W_Kestan_Read_Back";
-  for (int port = 0; port < kPorts; ++port) {
-    unsigned char byte = 0;
-    int code = api.Read_Back(port, &byte);
-    if (code != No_Error) return code;
-    word |= static_cast<unsigned long>(byte) << (port * kLinesPerPort);
+  for (int p = 0; p < k.ports; ++p) {
+    const int first = p * kLinesPerPort;
+    std::printf("%-7s %2d-%-2d:", what, first, first + kLinesPerPort - 1);
+    for (int bit = 0; bit < kLinesPerPort; ++bit) std::printf(" %u", (bytes[p] >> bit) & 1);
+    if (is_ppi(k)) {
+      char label[16];
+      port_label(k, p, label, sizeof label);
+      const uint8_t out = output_mask(s.card, p);
+      std::printf("  %s %s\n", label, out == 0xFF ? "out" : out == 0 ? "in" : out == 0xF0 ? "CH out, CL in" : "CH in, CL out");
+    } else {
+      std::printf("\n");
+      word |= static_cast<unsigned long>(bytes[p]) << first;
+    }
   }
-  print_lines("outputs", word);
-  return No_Error;
+  if (!is_ppi(k))
+    std::printf("%-7s word : 0x%0*lX (bit n = channel n)\n", what, k.ports * 2, word);
 }
 
-int run_counter_start(const KestanApi &api, const Step &step, const char **call) {
-  *call = "W_Kestan_Timer_Start";
-  int code = api.Timer_Start(static_cast<int>(step.args[0]), static_cast<int>(step.args[1]),
-                             static_cast<unsigned>(step.args[2]));
-  if (code == No_Error)
-    std::printf("counter %lld started in mode %lld with count %lld\n", step.args[0], step.args[1],
-                step.args[2]);
+void print_line(const Session &s, const char *command, const char *what, long long line, long long value,
+                bool set) {
+  if (s.json)
+    std::printf("{\"command\":\"%s\",\"line\":%lld,\"%s\":%lld}\n", command, line, what, value);
+  else
+    std::printf("%s %lld%s %lld\n", what, line, set ? " set to" : ":", value);
+}
+
+void print_port(const Session &s, const char *command, const char *what, long long port, unsigned value,
+                bool set) {
+  if (s.json)
+    std::printf("{\"command\":\"%s\",\"port\":%lld,\"%s\":%u}\n", command, port, what, value);
+  else
+    std::printf("%s port %lld%s 0x%02X\n", what, port, set ? " set to" : ":", value);
+}
+
+// --- running ---------------------------------------------------------------------
+
+int read_all(Session &s, const char *command, const char *what,
+             int (*read)(Card &, int, unsigned *)) {
+  unsigned bytes[kMaxPorts] = {};
+  for (int p = 0; p < s.card.info->ports; ++p) {
+    int code = read(s.card, p, &bytes[p]);
+    if (code != 0) return code;
+  }
+  print_ports(s, command, what, bytes);
+  return 0;
+}
+
+int run_read(Session &s, const Step &step) {
+  if (step.arg_count == 0) return read_all(s, "read", "inputs", read_input_port);
+  for (int i = 0; i < step.arg_count; ++i) {
+    int value = 0;
+    int code = read_input_line(s.card, static_cast<int>(step.args[i]), &value);
+    if (code != 0) return code;
+    print_line(s, "read", "input", step.args[i], value, false);
+  }
+  return 0;
+}
+
+int run_read_port(Session &s, const Step &step) {
+  for (int i = 0; i < step.arg_count; ++i) {
+    unsigned value = 0;
+    int code = read_input_port(s.card, static_cast<int>(step.args[i]), &value);
+    if (code != 0) return code;
+    print_port(s, "read-port", "input", step.args[i], value, false);
+  }
+  return 0;
+}
+
+int run_write(Session &s, const Step &step) {
+  for (int i = 0; i + 1 < step.arg_count; i += 2) {
+    int code = write_output_line(s.card, static_cast<int>(step.args[i]), static_cast<int>(step.args[i + 1]));
+    if (code != 0) return code;
+    print_line(s, step.command->word, "output", step.args[i], step.args[i + 1], true);
+  }
+  return 0;
+}
+
+int run_write_port(Session &s, const Step &step) {
+  int code = write_output_port(s.card, static_cast<int>(step.args[0]), static_cast<unsigned>(step.args[1]));
+  if (code == 0) print_port(s, "write-port", "output", step.args[0], static_cast<unsigned>(step.args[1]), true);
   return code;
 }
 
-int run_counter_read(const KestanApi &api, const Step &step, const char **call) {
-  unsigned int count = 0;
-  *call = "W_Kestan_Timer_Read";
-  int code = api.Timer_Read(static_cast<int>(step.args[0]), &count);
-  if (code == No_Error) std::printf("counter %lld: %u\n", step.args[0], count);
+int run_readback(Session &s, const Step &) { return read_all(s, "readback", "outputs", read_output_port); }
+
+// The direction groups a port code names: one, or both halves for Port C.
+int groups_of_code(const KindInfo &k, long long code, int *groups) {
+  GroupInfo all[kMaxGroups];
+  const int n = group_list(k, all, kMaxGroups);
+  const long long channel = code / kCodesPerChannel, group = code % kCodesPerChannel;
+  int found = 0;
+  for (int i = 0; i < n; ++i) {
+    const long long c = all[i].code / kCodesPerChannel, g = all[i].code % kCodesPerChannel;
+    if (c == channel && (g == group || (group == kWholePortC && g > kWholePortC))) groups[found++] = i;
+  }
+  return found;
+}
+
+int run_dir(Session &s, const Step &step) {
+  GroupInfo all[kMaxGroups];
+  const int n = group_list(*s.card.info, all, kMaxGroups);
+  if (step.arg_count == 0) {
+    for (int i = 0; i < n; ++i) {
+      const char *dir = group_direction(s.card, i) == Direction::Output ? "out" : "in";
+      if (s.json)
+        std::printf("{\"command\":\"dir\",\"group\":\"%d%s\",\"code\":%d,\"direction\":\"%s\"}\n",
+                    all[i].code / kCodesPerChannel, all[i].name, all[i].code, dir);
+      else
+        std::printf("ch%d %-2s (port code %3d): %s\n", all[i].code / kCodesPerChannel, all[i].name,
+                    all[i].code, dir);
+    }
+    return 0;
+  }
+  for (int a = 0; a + 1 < step.arg_count; a += 2) {
+    int groups[2];
+    const int count = groups_of_code(*s.card.info, step.args[a], groups);
+    const Direction d = step.args[a + 1] ? Direction::Output : Direction::Input;
+    for (int i = 0; i < count; ++i) {
+      int code = set_direction(s.card, groups[i], d);
+      if (code != 0) return code;
+      const GroupInfo &g = all[groups[i]];
+      const char *dir = d == Direction::Output ? "out" : "in";
+      if (s.json)
+        std::printf("{\"command\":\"dir\",\"group\":\"%d%s\",\"code\":%d,\"direction\":\"%s\"}\n",
+                    g.code / kCodesPerChannel, g.name, g.code, dir);
+      else
+        std::printf("ch%d %s set to %s\n", g.code / kCodesPerChannel, g.name, dir);
+    }
+  }
+  return 0;
+}
+
+void print_count(const Session &s, const char *command, long long counter, unsigned count, const char *text) {
+  if (s.json)
+    std::printf("{\"command\":\"counter %s\",\"counter\":%lld,\"count\":%u}\n", command, counter, count);
+  else
+    std::printf(text, counter, count);
+}
+
+int run_counter_start(Session &s, const Step &step) {
+  int code = counter_start(s.card, static_cast<int>(step.args[0]), static_cast<int>(step.args[1]),
+                           static_cast<unsigned>(step.args[2]));
+  if (code != 0) return code;
+  if (s.json)
+    std::printf("{\"command\":\"counter start\",\"counter\":%lld,\"mode\":%lld,\"count\":%lld}\n",
+                step.args[0], step.args[1], step.args[2]);
+  else
+    std::printf("counter %lld started in mode %lld with count %lld\n", step.args[0], step.args[1], step.args[2]);
+  return 0;
+}
+
+int run_counter_read(Session &s, const Step &step) {
+  unsigned count = 0;
+  int code = counter_read(s.card, static_cast<int>(step.args[0]), &count);
+  if (code == 0) print_count(s, "read", step.args[0], count, "counter %lld: %u\n");
   return code;
 }
 
-int run_counter_stop(const KestanApi &api, const Step &step, const char **call) {
-  unsigned int count = 0;
-  *call = "W_Kestan_Timer_Stop";
-  int code = api.Timer_Stop(static_cast<int>(step.args[0]), &count);
-  if (code == No_Error) std::printf("counter %lld stopped at %u\n", step.args[0], count);
+int run_counter_stop(Session &s, const Step &step) {
+  unsigned count = 0;
+  int code = counter_stop(s.card, static_cast<int>(step.args[0]), &count);
+  if (code == 0) print_count(s, "stop", step.args[0], count, "counter %lld stopped at %u\n");
   return code;
 }
 
-int run_sleep(const KestanApi &, const Step &step, const char **) {
-  timespec wait = {static_cast<time_t>(step.args[0] / 1000),
-                   static_cast<long>(step.args[0] % 1000) * 1000000L};
+int run_clock_start(Session &s, const Step &step) {
+  int code = clock_start(s.card, static_cast<int>(step.args[0]), static_cast<int>(step.args[1]));
+  if (code != 0) return code;
+  if (s.json)
+    std::printf("{\"command\":\"clock start\",\"divisor1\":%lld,\"divisor2\":%lld}\n", step.args[0], step.args[1]);
+  else
+    std::printf("clock started: 2 MHz / %lld / %lld\n", step.args[0], step.args[1]);
+  return 0;
+}
+
+int run_clock_stop(Session &s, const Step &) {
+  int code = clock_stop(s.card);
+  if (code == 0) std::printf(s.json ? "{\"command\":\"clock stop\"}\n" : "clock stopped\n");
+  return code;
+}
+
+int run_sleep(Session &, const Step &step) {
+  timespec wait = {static_cast<time_t>(step.args[0] / 1000), static_cast<long>(step.args[0] % 1000) * 1000000L};
   nanosleep(&wait, nullptr);
-  return No_Error;
+  return 0;
 }
 
-const ArgRule kChannelArg = {"CHANNEL", kAnyIntMin, kAnyInt};
-const ArgRule kPortArg = {"PORT", kAnyIntMin, kAnyInt};
-const ArgRule kCounterArg = {"COUNTER", kAnyIntMin, kAnyInt};
+const ArgRule kLineArg = {"LINE", ArgType::Number, kAnyIntMin, kAnyInt};
+const ArgRule kPortArg = {"PORT", ArgType::Port, kAnyIntMin, kAnyInt};
+const ArgRule kCounterArg = {"COUNTER", ArgType::Number, kAnyIntMin, kAnyInt};
+const ArgRule kDivisorArg = {"DIVISOR", ArgType::Number, kAnyIntMin, kAnyInt};
+
+// --- parsing ---------------------------------------------------------------------
 
 bool is_command_word(const char *text) {
   for (int i = 0; i < kCommandCount; ++i)
@@ -129,106 +253,187 @@ bool is_command_word(const char *text) {
   return false;
 }
 
-// The command that argv[at] (and for "counter" argv[at + 1]) names.
-const Command *find_command(int argc, char **argv, int at, int *words) {
+// The command that words[at] (and for "counter" words[at + 1]) names.
+const Command *find_command(int count, char **words, int at, int *used) {
   for (int i = 0; i < kCommandCount; ++i) {
     const Command &c = kCommands[i];
-    if (std::strcmp(c.word, argv[at]) != 0) continue;
-    if (!c.subword) { *words = 1; return &c; }
-    if (at + 1 < argc && std::strcmp(c.subword, argv[at + 1]) == 0) { *words = 2; return &c; }
+    if (std::strcmp(c.word, words[at]) != 0) continue;
+    if (!c.subword) { *used = 1; return &c; }
+    if (at + 1 < count && std::strcmp(c.subword, words[at + 1]) == 0) { *used = 2; return &c; }
   }
   return nullptr;
+}
+
+// "A", "1B", "2CH" on an 8255 card of k: the port code; -1 when it is none.
+long long parse_group_name(const KindInfo &k, const char *text, bool port_only) {
+  if (!is_ppi(k)) return -1;
+  const char *p = text;
+  int channel = 0;
+  if (std::isdigit(static_cast<unsigned char>(*p))) channel = *p++ - '0';
+  if (channel >= k.ppi_channels) return -1;
+  struct Name {
+    const char *name;
+    int group;
+    bool port;
+  };
+  const Name names[] = {{"A", 0, true}, {"B", 1, true}, {"C", 2, true}, {"CH", 3, false}, {"CL", 4, false}};
+  for (const Name &n : names) {
+    if (strcasecmp(p, n.name) == 0 && (n.port || !port_only))
+      return port_only ? channel * kPortsPerChannel + n.group : channel * kCodesPerChannel + n.group;
+  }
+  return -1;
+}
+
+bool parse_operand(const KindInfo &k, const Command &c, const ArgRule &rule, const char *text, Step *step,
+                   char *why, size_t why_size) {
+  long long n = 0;
+  switch (rule.type) {
+    case ArgType::Direction:
+      if (std::strcmp(text, "in") != 0 && std::strcmp(text, "out") != 0) {
+        std::snprintf(why, why_size, "%s: %s '%s': say in or out", c.word, rule.name, text);
+        return false;
+      }
+      step->args[step->arg_count++] = std::strcmp(text, "out") == 0;
+      return true;
+    case ArgType::Group:
+    case ArgType::Port: {
+      long long named = parse_group_name(k, text, rule.type == ArgType::Port);
+      if (named >= 0) {
+        step->args[step->arg_count++] = named;
+        return true;
+      }
+      if (rule.type == ArgType::Group) {
+        std::snprintf(why, why_size, "%s: '%s' is no group of a %s card (A, B, C, CH, CL%s)", c.word,
+                      text, k.name, k.ppi_channels > 1 ? ", with a channel before: 1A" : "");
+        return false;
+      }
+      break;
+    }
+    case ArgType::Assignment: {
+      const char *equals = std::strchr(text, '=');
+      char line[32];
+      long long value = 0;
+      if (!equals || static_cast<size_t>(equals - text) >= sizeof line) break;
+      std::memcpy(line, text, static_cast<size_t>(equals - text));
+      line[equals - text] = '\0';
+      if (!parse_number(line, &n) || !parse_number(equals + 1, &value)) break;
+      if (value < rule.min || value > rule.max) {
+        std::snprintf(why, why_size, "%s: %s: the value of a line is 0 or 1", c.word, text);
+        return false;
+      }
+      step->args[step->arg_count++] = n;
+      step->args[step->arg_count++] = value;
+      return true;
+    }
+    case ArgType::Number:
+      break;
+  }
+  if (rule.type == ArgType::Assignment) {
+    std::snprintf(why, why_size, "%s: '%s' is not LINE=VALUE", c.word, text);
+    return false;
+  }
+  if (!parse_number(text, &n)) {
+    std::snprintf(why, why_size, "%s: %s '%s' is not a number", c.word, rule.name, text);
+    return false;
+  }
+  if (n < rule.min || n > rule.max) {
+    std::snprintf(why, why_size, "%s: %s %s is out of range %lld to %lld", c.word, rule.name, text,
+                  rule.min, rule.max);
+    return false;
+  }
+  step->args[step->arg_count++] = n;
+  return true;
 }
 
 }  // namespace
 
 const Command kCommands[] = {
-  {"read", nullptr, 0, 1, {kChannelArg}, "the 32 inputs; with CHANNEL that one input", run_read},
-  {"read-port", nullptr, 1, 1, {kPortArg}, "the 8 inputs of PORT (0-3) as a byte", run_read_port},
-  {"write", nullptr, 2, 2, {kChannelArg, {"VALUE", 0, kByteMax}},
-   "switch output CHANNEL (0-31) off (0) or on (1)", run_write},
-  {"write-port", nullptr, 2, 2, {kPortArg, {"VALUE", 0, kByteMax}},
-   "write byte VALUE (0-255) to outputs of PORT (0-3)", run_write_port},
-  {"readback", nullptr, 0, 0, {}, "the 32 outputs as last written (library copy)", run_readback},
-  {"counter", "start", 3, 3, {kCounterArg, {"MODE", kAnyIntMin, kAnyInt}, {"COUNT", 0, kWordMax}},
-   "start COUNTER (0-2) in MODE (0-5), COUNT 0-65535", run_counter_start},
-  {"counter", "read", 1, 1, {kCounterArg}, "latch and print the count of COUNTER", run_counter_read},
-  {"counter", "stop", 1, 1, {kCounterArg}, "print the count of COUNTER and stop it", run_counter_stop},
-  {"sleep", nullptr, 1, 1, {{"MS", 0, kSleepMaxMs}}, "wait MS milliseconds (0-60000)", run_sleep},
+  {"read", nullptr, 0, 32, 1, {kLineArg}, true, false, nullptr,
+   "every input; with LINEs those inputs", run_read},
+  {"read-port", nullptr, 1, 18, 1, {kPortArg}, true, false, nullptr,
+   "the inputs of each PORT as a byte", run_read_port},
+  {"write", nullptr, 2, 2, 2, {kLineArg, {"VALUE", ArgType::Number, 0, kByteMax}}, false, true, nullptr,
+   "switch output LINE off (0) or on (1)", run_write},
+  {"set", nullptr, 1, 32, 1, {{"LINE=VALUE", ArgType::Assignment, 0, 1}}, true, true, nullptr,
+   "switch outputs: set 5=1 6=0", run_write},
+  {"write-port", nullptr, 2, 2, 2, {kPortArg, {"VALUE", ArgType::Number, 0, kByteMax}}, false, true, nullptr,
+   "write byte VALUE (0-255) to the outputs of PORT", run_write_port},
+  {"readback", nullptr, 0, 0, 0, {}, false, false, nullptr,
+   "every output as last written", run_readback},
+  {"dir", nullptr, 0, 48, 2, {{"GROUP", ArgType::Group, 0, 0}, {"in|out", ArgType::Direction, 0, 1}}, true,
+   true, is_ppi, "8255 cards: the groups' directions; GROUP in|out sets one", run_dir},
+  {"counter", "start", 3, 3, 3, {kCounterArg, {"MODE", ArgType::Number, kAnyIntMin, kAnyInt},
+   {"COUNT", ArgType::Number, 0, kWordMax}}, false, false, has_counters,
+   "kestan: start COUNTER (0-2) in MODE (0-5), COUNT 0-65535", run_counter_start},
+  {"counter", "read", 1, 1, 1, {kCounterArg}, false, false, has_counters,
+   "kestan: latch and print the count of COUNTER", run_counter_read},
+  {"counter", "stop", 1, 1, 1, {kCounterArg}, false, false, has_counters,
+   "kestan: print the count of COUNTER and stop it", run_counter_stop},
+  {"clock", "start", 2, 2, 2, {kDivisorArg, kDivisorArg}, false, false, has_clock,
+   "wendal: the sampling clock at 2 MHz / DIVISOR / DIVISOR", run_clock_start},
+  {"clock", "stop", 0, 0, 0, {}, false, false, has_clock, "wendal: stop the sampling clock", run_clock_stop},
+  {"sleep", nullptr, 1, 1, 1, {{"MS", ArgType::Number, 0, kSleepMaxMs}}, false, false, nullptr,
+   "wait MS milliseconds (0-60000)", run_sleep},
 };
 const int kCommandCount = sizeof kCommands / sizeof kCommands[0];
 
-bool parse_number(const char *text, long long *value) {
-  const char *p = text;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  size_t length = std::strlen(p);
-  int base = 10;
-  char digits[32];
-  if (length > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-    base = 16;
-    p += 2;
-    length -= 2;
-  } else if (length > 1 && (p[length - 1] == 'h' || p[length - 1] == 'H')) {
-    base = 16;
-    --length;
-  }
-  if (length == 0 || length >= sizeof digits) return false;
-  std::memcpy(digits, p, length);
-  digits[length] = '\0';
-  char *end = nullptr;
-  unsigned long long magnitude = std::strtoull(digits, &end, base);
-  if (*end != '\0' || digits[0] == '-' || digits[0] == '+' || digits[0] == ' ') return false;
-  if (magnitude > static_cast<unsigned long long>(LLONG_MAX)) return false;
-  *value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-  return true;
-}
-
-int parse_steps(int argc, char **argv, int at, Step *steps, int max_steps, char *why, int why_size) {
-  int count = 0;
-  while (at < argc) {
-    int words = 0;
-    const Command *c = find_command(argc, argv, at, &words);
+int parse_steps(const KindInfo &kind, int count, char **words, Step *steps, int max_steps, char *why,
+                size_t why_size) {
+  int n = 0;
+  for (int at = 0; at < count;) {
+    int used = 0;
+    const Command *c = find_command(count, words, at, &used);
     if (!c) {
-      if (std::strcmp(argv[at], "counter") == 0)
-        std::snprintf(why, why_size, "counter: say start, read or stop");
+      if (std::strcmp(words[at], "counter") == 0 || std::strcmp(words[at], "clock") == 0)
+        std::snprintf(why, why_size, "%s: say %s", words[at],
+                      words[at][1] == 'o' ? "start, read or stop" : "start or stop");
       else
-        std::snprintf(why, why_size, "unknown command '%s'", argv[at]);
+        std::snprintf(why, why_size, "unknown command '%s'", words[at]);
       return -1;
     }
-    if (count == max_steps) {
+    if (c->fits && !c->fits(kind)) {
+      std::snprintf(why, why_size, "%s: a %s card has none", c->word, kind.name);
+      return -1;
+    }
+    if (n == max_steps) {
       std::snprintf(why, why_size, "more than %d commands", max_steps);
       return -1;
     }
-    Step &step = steps[count++];
+    Step &step = steps[n++];
     step.command = c;
     step.arg_count = 0;
-    at += words;
-    // Numbers follow until the next command word or the end.
-    while (at < argc && !is_command_word(argv[at]) && step.arg_count < c->max_args) {
-      const ArgRule &rule = c->args[step.arg_count];
-      long long n = 0;
-      if (!parse_number(argv[at], &n)) {
-        std::snprintf(why, why_size, "%s: %s '%s' is not a number", c->word, rule.name, argv[at]);
-        return -1;
-      }
-      if (n < rule.min || n > rule.max) {
-        std::snprintf(why, why_size, "%s: %s %s is out of range %lld to %lld", c->word, rule.name,
-                      argv[at], rule.min, rule.max);
-        return -1;
-      }
-      step.args[step.arg_count++] = n;
+    at += used;
+    int operands = 0;
+    // Operands follow until the next command word or the end.
+    while (at < count && !is_command_word(words[at]) && operands < c->max_args) {
+      const ArgRule &rule = c->args[operands % c->rule_count];
+      if (!parse_operand(kind, *c, rule, words[at], &step, why, why_size)) return -1;
+      ++operands;
       ++at;
     }
-    if (step.arg_count < c->min_args) {
+    if (operands < c->min_args || (c->repeat && c->rule_count > 1 && operands % c->rule_count)) {
       std::snprintf(why, why_size, "%s%s%s: %s missing", c->word, c->subword ? " " : "",
-                    c->subword ? c->subword : "", c->args[step.arg_count].name);
+                    c->subword ? c->subword : "", c->args[operands % (c->rule_count ? c->rule_count : 1)].name);
       return -1;
     }
-    if (at < argc && !is_command_word(argv[at])) {
-      std::snprintf(why, why_size, "%s: unexpected '%s'", c->word, argv[at]);
+    if (at < count && !is_command_word(words[at])) {
+      std::snprintf(why, why_size, "%s: unexpected '%s'", c->word, words[at]);
       return -1;
     }
   }
-  return count;
+  return n;
+}
+
+void describe_step(const Step &step, char *text, size_t size) {
+  const Command &c = *step.command;
+  int n = std::snprintf(text, size, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
+  const bool pairs = c.args[0].type == ArgType::Assignment;
+  for (int a = 0; a < step.arg_count && n < static_cast<int>(size); ++a) {
+    if (pairs) {
+      n += std::snprintf(text + n, size - n, " %lld=%lld", step.args[a], step.args[a + 1]);
+      ++a;
+    } else {
+      n += std::snprintf(text + n, size - n, " %lld", step.args[a]);
+    }
+  }
 }

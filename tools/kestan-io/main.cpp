@@ -1,175 +1,207 @@
-// kestan-io: the Kestan card's inputs, outputs and counters from a Linux
-// shell, through libkestan.so. Options first, then one or more commands,
-// run in order in one process; the first failure ends the run.
-#include <climits>
+// kestan-io: a card's inputs, outputs, port groups and counters from a Linux
+// shell, through the card's own library. The first operand chooses the
+// program: one of kPrograms (probe, scan, watch), or else a list of
+// commands run in order in one process (read, write, set, ...). The whole
+// line is parsed and checked before anything runs.
 #include <cstdio>
 #include <cstring>
 
+#include "card_state_file.h"
 #include "commands.h"
-#include "error_text.h"
-#include "kestan.h"
-#include "kestan_loader.h"
+#include "options.h"
+#include "session.h"
+#include "tool.h"
+#include "watch.h"
+
+#ifndef KIT_VERSION
+#define KIT_VERSION "0"
+#endif
 
 namespace {
 
-// Exit codes.
-constexpr int kExitOk = 0;
-constexpr int kExitLibraryError = 1;  // the library refused a call
-constexpr int kExitUsage = 2;         // the command line is wrong
-constexpr int kExitNoLibrary = 3;     // libkestan.so or libioport.so did not load
-
 constexpr int kMaxSteps = 256;
-constexpr long long kDefaultCard = 0;
+constexpr int kMaxOperands = 4096;
 
-const char kHelp[] =
-  "Usage: kestan-io [--simulator] [--card N] --base ADDRESS COMMAND... \n"
-  "\n"
-  "Reads and writes a Kestan card (32 inputs, 32 outputs, three 8254 counters)\n"
-  "through libkestan.so. Numbers are decimal (680), hexadecimal with 0x (0x2A8)\n"
-  "or with a trailing H (2A8H).\n"
-  "\n"
-  "Options:\n"
-  "  --base ADDRESS  the card's base address, as set on its switches: a\n"
-  "                  multiple of 8 from 0x200 to 0x3F8 (required)\n"
-  "  --card N        the card number in the library's table, 0 to 7 (default 0)\n"
-  "  --simulator     use the simulated PC instead of the real ports (its Kestan\n"
-  "                  card sits at 0x2A8 with the test cable in: input n follows\n"
-  "                  output n; KESTAN_SIM_RACK changes the rack, see README)\n"
-  "  --hardware      use the real ports (the default); needs root or\n"
-  "                  CAP_SYS_RAWIO, else reads give FFH and writes are dropped\n"
-  "  -h, --help      this text\n"
-  "\n"
-  "Commands (give as many as you like; they run in order):\n"
-  "%s"
-  "\n"
-  "Several commands in one run matter: the library keeps its copy of the\n"
-  "outputs (readback) only while the process lives, and the simulated PC lives\n"
-  "inside the process, so on the simulator what one run writes is gone in the\n"
-  "next. Write and read in the same run:\n"
-  "  kestan-io --simulator --base 0x2A8 write 5 1 read readback\n"
-  "  kestan-io --simulator --base 0x2A8 counter start 0 2 1000 sleep 5 counter read 0\n"
-  "\n"
-  "Which ports: kestan-io loads ../hardware/libioport.so or, with --simulator,\n"
-  "../simulator/libioport.so (next to the folder of kestan-io) by its full path\n"
-  "first, then ../lib/libkestan.so. The dynamic loader binds libkestan.so to the\n"
-  "libioport.so already loaded, so the choice holds whatever LD_LIBRARY_PATH\n"
-  "or the library's run path say.\n"
-  "\n"
-  "Exit status: 0 done; 1 the library refused a call (the message names the\n"
-  "code, e.g. \"Invalid_Channel_Number (12)\", and what to do); 2 the command line\n"
-  "is wrong; 3 a library did not load.\n";
-
-void print_help() {
-  char list[4096] = "";
-  size_t used = 0;
-  for (int i = 0; i < kCommandCount && used < sizeof list; ++i) {
-    const Command &c = kCommands[i];
-    char words[64];
-    int n = std::snprintf(words, sizeof words, "%s%s%s", c.word, c.subword ? " " : "",
-                          c.subword ? c.subword : "");
-    for (int a = 0; a < c.max_args && n < static_cast<int>(sizeof words); ++a)
-      n += std::snprintf(words + n, sizeof words - n, a < c.min_args ? " %s" : " [%s]", c.args[a].name);
-    used += std::snprintf(list + used, sizeof list - used, "  %-33s %s\n", words, c.help);
-  }
-  std::printf(kHelp, list);
-}
-
-int usage_error(const char *why) {
-  std::fprintf(stderr, "kestan-io: %s (kestan-io --help tells more)\n", why);
-  return kExitUsage;
-}
-
-// One line on stderr: what was asked, which call refused it, the code, the remedy.
-int library_error(const char *asked, const char *call, int code) {
-  char text[512];
-  describe_kestan_error(code, text, sizeof text);
-  std::fprintf(stderr, "kestan-io: %s: %s: %s\n", asked, call, text);
-  return kExitLibraryError;
-}
-
-void describe_step(const Step &step, char *text, size_t size) {
-  const Command &c = *step.command;
-  int n = std::snprintf(text, size, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
-  for (int a = 0; a < step.arg_count && n < static_cast<int>(size); ++a)
-    n += std::snprintf(text + n, size - n, " %lld", step.args[a]);
-}
-
-struct Options {
-  IoportBuild build = IoportBuild::Hardware;
-  long long card = kDefaultCard;
-  long long base = 0;
-  bool have_base = false;
-  bool help = false;
+struct Program {
+  const char *word;
+  const char *usage;
+  const char *help;
+  int (*run)(const Options &options, int argc, char **argv);
 };
 
-// Parses the options before the first command; returns the index of the
-// first command, or -1 after reporting a mistake.
-int parse_options(int argc, char **argv, Options *options) {
-  int at = 1;
-  for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-' ; ++at) {
-    const char *option = argv[at];
-    if (std::strcmp(option, "--help") == 0) { options->help = true; continue; }
-    if (std::strcmp(option, "--simulator") == 0) { options->build = IoportBuild::Simulator; continue; }
-    if (std::strcmp(option, "--hardware") == 0) { options->build = IoportBuild::Hardware; continue; }
-    bool base = std::strcmp(option, "--base") == 0;
-    bool card = std::strcmp(option, "--card") == 0;
-    if (!base && !card) {
-      char why[128];
-      std::snprintf(why, sizeof why, "unknown option '%s'", option);
-      usage_error(why);
-      return -1;
-    }
-    long long value = 0;
-    if (at + 1 >= argc || !parse_number(argv[at + 1], &value) || value < INT_MIN || value > INT_MAX) {
-      char why[128];
-      std::snprintf(why, sizeof why, "%s needs a number", option);
-      usage_error(why);
-      return -1;
-    }
-    ++at;
-    if (base) { options->base = value; options->have_base = true; }
-    if (card) options->card = value;
+// Programs other than the command list. A new one is one more row.
+const Program kPrograms[] = {
+  {"probe", "probe", "is a card of --kind answering at --base? (exit 6: nothing answers)", run_probe},
+  {"scan", "scan", "the bases where a card of --kind answers; busy ones (/proc/ioports) skipped", run_scan},
+  {"watch", "watch [LINE...]", "print every input change with its time until Ctrl-C", run_watch},
+  {"serve", "serve --modbus [ADDRESS:]PORT", "the card on Modbus/TCP until Ctrl-C (see Serving below)", run_serve},
+};
+
+const char kHelpHead[] =
+  "Usage: kestan-io [OPTION...] --base ADDRESS COMMAND...\n"
+  "       kestan-io [OPTION...] [--base ADDRESS] probe|scan|watch\n"
+  "       kestan-io [OPTION...] --base ADDRESS serve --modbus [ADDRESS:]PORT [SERVE OPTION...]\n"
+  "\n"
+  "Reads and writes a digital I/O card through its library (libkestan.so,\n"
+  "liborvel.so, ...). Numbers are decimal (680), hexadecimal with 0x (0x2A8) or\n"
+  "with a trailing H (2A8H). Options may stand anywhere, as --base 0x2A8 or\n"
+  "--base=0x2A8; after -- everything is a command.\n"
+  "\n"
+  "Options:\n"
+  "  --kind KIND     kestan (default), orvel, sarrow, pellin, fenmar, wendal, dulvar\n"
+  "  --base ADDRESS  the card's base address, as set on its switches\n"
+  "  --card N        the card number in the library's table (default 0)\n"
+  "  --irq N         fenmar, wendal, dulvar: the card's interrupt level (default 5)\n"
+  "  --simulator     the simulated PC instead of the real ports (KESTAN_IOPORT=simulator;\n"
+  "                  its Kestan card sits at 0x2A8 with the test cable in: input n\n"
+  "                  follows output n; KESTAN_SIM_RACK changes the rack, see README)\n"
+  "  --hardware      the real ports (the default; needs root or CAP_SYS_RAWIO)\n"
+  "  --json          one JSON object per result line, for scripts\n"
+  "  --force         write even where /proc/ioports says a kernel driver owns the ports\n"
+  "  -V, --version   the version\n"
+  "  -h, --help      this text\n"
+  "\n"
+  "Lines and ports: on the kestan, orvel, sarrow and pellin cards input and output\n"
+  "LINE n is bit n %% 8 of PORT n / 8. On the 8255 cards (fenmar 24 lines, wendal 48,\n"
+  "dulvar 144) LINE 24c + 8p + b is bit b of port p (A, B, C) of channel c; a PORT is\n"
+  "its number 3c + p or its name (A, B, C, on channel c: 1A, 2C, ...); GROUP is A, B,\n"
+  "CH (C lines 4-7), CL (C lines 0-3) or C (both), with the channel before (1CH).\n"
+  "Writing a group makes it an output and reading an input group keeps it one, as the\n"
+  "library does; an output group reads what it drives.\n"
+  "\n"
+  "Commands (give as many as you like; they run in order):\n";
+
+const char kHelpTail[] =
+  "\n"
+  "Outputs stay as they are between runs, as on the card: kestan-io keeps what it\n"
+  "wrote in a locked state file per card base (KESTAN_IO_STATE_DIR, else /run/kestan-io\n"
+  "for the real PC when it may, else $XDG_RUNTIME_DIR/kestan-io or /tmp/kestan-io-UID)\n"
+  "and puts it back in the library before it writes, so a one-line write leaves the\n"
+  "other outputs on. (The 8255 libraries set every chip to inputs when a new process\n"
+  "registers the card; the recorded output groups go out again at once.)\n"
+  "  kestan-io --simulator --base 0x2A8 write 3 1\n"
+  "  kestan-io --simulator --base 0x2A8 set 5=1 6=0 read 3 5 6 readback\n"
+  "  kestan-io --simulator --kind fenmar --base 0x220 dir A out write-port A 0x5A read-port C\n"
+  "  kestan-io --simulator --base 0x2A8 counter start 0 2 1000 sleep 5 counter read 0\n"
+  "\n"
+  "Serving: serve puts the card on Modbus/TCP, unit id 1 (coils: outputs, discrete\n"
+  "inputs: inputs, input registers: input words and counters, holding registers:\n"
+  "output words and 8255 group directions; the map is in docs/programming.md), until\n"
+  "SIGTERM or Ctrl-C, which leave the outputs as they are. It holds the card's state\n"
+  "file meanwhile: other runs on that card wait until it stops. Serve options:\n"
+  "  --modbus [ADDRESS:]PORT  where to listen; 127.0.0.1 unless ADDRESS is given\n"
+  "                           (0.0.0.0: every interface; port 0: the system chooses)\n"
+  "  --allow-writes           accept writes (else every write gets exception 01H)\n"
+  "  --max-clients N          clients at once, 1 to 1000 (default 16)\n"
+  "  --idle-timeout SECONDS   drop a client silent that long (default 60)\n"
+  "  kestan-io --simulator --base 0x2A8 serve --modbus 1502 --allow-writes\n"
+  "\n"
+  "Exit status: 0 done; 1 the library refused a call (the message names the call and\n"
+  "the code, e.g. \"Invalid_Channel_Number (12)\", and what to do); 2 the command line\n"
+  "is wrong; 3 the port layer is not installed; 4 no right to the card's ports (root\n"
+  "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
+  "6 probe: nothing answers; 7 serve: the address cannot be listened on.\n";
+
+void print_help() {
+  std::printf(kHelpHead);
+  for (int i = 0; i < kCommandCount; ++i) {
+    const Command &c = kCommands[i];
+    char words[96];
+    int n = std::snprintf(words, sizeof words, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
+    // Optional operands in one pair of brackets: "dir [GROUP in|out...]".
+    for (int a = 0; a < c.rule_count && n < static_cast<int>(sizeof words); ++a)
+      n += std::snprintf(words + n, sizeof words - n, a == c.min_args ? " [%s" : " %s", c.args[a].name);
+    if (c.repeat && n < static_cast<int>(sizeof words)) n += std::snprintf(words + n, sizeof words - n, "...");
+    if (c.min_args < c.rule_count && n < static_cast<int>(sizeof words))
+      n += std::snprintf(words + n, sizeof words - n, "]");
+    std::printf("  %-34s %s\n", words, c.help);
   }
-  if (at < argc && std::strcmp(argv[at], "-h") == 0) { options->help = true; ++at; }
-  return at;
+  for (const Program &p : kPrograms) std::printf("  %-34s %s\n", p.usage, p.help);
+  std::printf(kHelpTail);
+}
+
+const Program *find_program(const char *word) {
+  for (const Program &p : kPrograms)
+    if (std::strcmp(p.word, word) == 0) return &p;
+  return nullptr;
+}
+
+bool any_writes(const Step *steps, int count) {
+  for (int i = 0; i < count; ++i)
+    if (steps[i].command->writes) return true;
+  return false;
+}
+
+int run_commands(const Options &o, int argc, char **argv) {
+  static Step steps[kMaxSteps];
+  char why[256];
+  int count = parse_steps(*o.kind, argc, argv, steps, kMaxSteps, why, sizeof why);
+  if (count < 0) return usage_error(why);
+  if (!o.have_base) return usage_error("--base ADDRESS is missing");
+  Session session;
+  cardio::StateFile state;
+  int code = open_session(o, any_writes(steps, count), &session, &state);
+  for (int i = 0; i < count && code == kExitOk; ++i) {
+    int result = steps[i].command->run(session, steps[i]);
+    if (steps[i].command->writes) keep_state(session, state);
+    if (result != 0) {
+      char asked[128];
+      describe_step(steps[i], asked, sizeof asked);
+      code = library_error(session, asked, result);
+    }
+  }
+  cardio::state_file_close(&state);
+  return code;
 }
 
 }  // namespace
 
+int run_watch(const Options &o, int argc, char **argv) {
+  if (!o.have_base) return usage_error("--base ADDRESS is missing");
+  unsigned char lines[cardio::kMaxPorts] = {};
+  for (int p = 0; p < o.kind->ports; ++p) lines[p] = 0xFF;
+  if (argc > 0) {
+    for (unsigned char &l : lines) l = 0;
+    for (int i = 0; i < argc; ++i) {
+      long long line = 0;
+      if (!parse_number(argv[i], &line) || line < 0 || line >= o.kind->input_lines) {
+        char why[128];
+        std::snprintf(why, sizeof why, "watch: LINE '%s' is not a line of a %s card (0-%d)", argv[i],
+                      o.kind->name, o.kind->input_lines - 1);
+        return usage_error(why);
+      }
+      lines[line / 8] = static_cast<unsigned char>(lines[line / 8] | (1u << (line % 8)));
+    }
+  }
+  Session session;
+  cardio::StateFile state;
+  int code = open_session(o, false, &session, &state);
+  // Other runs may write the card meanwhile: the lock is not held while watching.
+  cardio::state_file_close(&state);
+  if (code != kExitOk) return code;
+  int refused = 0;
+  code = watch_inputs(session.card, o.json, lines, &refused);
+  return code == kExitLibraryError ? library_error(session, "watch", refused) : code;
+}
+
 int main(int argc, char **argv) {
   Options options;
-  int first = parse_options(argc, argv, &options);
-  if (first < 0) return kExitUsage;
+  static char *operands[kMaxOperands];
+  int count = 0;
+  char why[256];
+  // An option handed on as "--name=value" makes two operands.
+  if (argc > kMaxOperands / 2) return usage_error("too many arguments");
+  if (!parse_options(argc, argv, &options, operands, &count, why, sizeof why)) return usage_error(why);
   if (options.help) {
     print_help();
     return kExitOk;
   }
-  static Step steps[kMaxSteps];
-  char why[256];
-  int count = parse_steps(argc, argv, first, steps, kMaxSteps, why, sizeof why);
-  if (count < 0) return usage_error(why);
+  if (options.version) {
+    std::printf("kestan-io %s\n", KIT_VERSION);
+    return kExitOk;
+  }
   if (count == 0) return usage_error("no command given");
-  if (!options.have_base) return usage_error("--base ADDRESS is missing");
-
-  KestanApi api;
-  if (!load_kestan(options.build, &api, why, sizeof why)) {
-    std::fprintf(stderr, "kestan-io: %s\n", why);
-    return kExitNoLibrary;
-  }
-  int code = api.Initial(static_cast<int>(options.card), static_cast<int>(options.base));
-  if (code != No_Error) {
-    char asked[64];
-    std::snprintf(asked, sizeof asked, "card %lld at base 0x%llX", options.card, options.base);
-    return library_error(asked, "W_Kestan_Initial", code);
-  }
-  for (int i = 0; i < count; ++i) {
-    const char *call = "";
-    code = steps[i].command->run(api, steps[i], &call);
-    if (code != No_Error) {
-      char asked[128];
-      describe_step(steps[i], asked, sizeof asked);
-      return library_error(asked, call, code);
-    }
-  }
-  return kExitOk;
+  choose_port_layer(options);
+  if (const Program *program = find_program(operands[0])) return program->run(options, count - 1, operands + 1);
+  return run_commands(options, count, operands);
 }

@@ -40,10 +40,22 @@ TEST(KestanIoErrorText, EveryDocumentedCodeIsNamedWithNumberAndRemedy) {
 }
 
 TEST(KestanIoErrorText, UndocumentedCodesAreCalledUnknown) {
-  for (int code : {3, 5, 31, -1}) {
+  for (int code : {3, 5, 31, -9}) {
     std::string text = text_of(code);
     EXPECT_EQ(0u, text.rfind("unknown code (" + std::to_string(code) + "): ", 0)) << text;
   }
+}
+
+// The other libraries' codes, with the numbers of their own cards.
+TEST(KestanIoErrorText, OtherKindsGetTheirNamesAndLimits) {
+  char text[512];
+  describe_card_error(cardio::Kind::Orvel, 4, text, sizeof text);
+  EXPECT_EQ(0u, std::string(text).rfind("Orvel_Invalid_Base_Address (4): base address outside 200H to 3F0H "
+                                        "or not a multiple of 16. Remedy: ", 0)) << text;
+  describe_card_error(cardio::Kind::Dulvar, cardio::kNoSuchLine, text, sizeof text);
+  EXPECT_NE(std::string::npos, std::string(text).find("a line from 0 to 143 or a port from 0 to 17")) << text;
+  describe_card_error(cardio::Kind::Fenmar, 3, text, sizeof text);
+  EXPECT_EQ(0u, std::string(text).rfind("Invalid_IRQ_Level (3): ", 0)) << text;
 }
 
 TEST(KestanIoErrorText, ShortBufferIsCutNotOverrun) {

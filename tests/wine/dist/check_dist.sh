@@ -47,6 +47,8 @@ for kind in hardware simulator; do
     grep -q NONAME "$tree/lib/${x}_name.def" && fail "$kind: ${x}_name.def imports by ordinal"
     grep -q NONAME "$tree/lib/${x}_ord.def" || fail "$kind: ${x}_ord.def has no NONAME entries"
   done
+  (cd "$tree/include" && for h in *.h; do echo "#include \"$h\""; done) |
+    "$cxx" -x c++ -fsyntax-only -I"$tree/include" - || fail "$kind: the headers do not compile together"
   for h in "$tree"/include/*.h; do
     echo "#include \"$(basename "$h")\"" | "$cxx" -x c++ -fsyntax-only -I"$tree/include" - ||
       fail "$kind: $(basename "$h") does not compile on its own"
@@ -60,11 +62,13 @@ for f in $(cd "$h" && ls *.exe *.dll); do
   [ "$f" = ioport.dll ] || cmp -s "$h/$f" "$s/$f" || fail "$f differs between the archives"
 done
 
-# The kit is enough to build the examples, by name and by ordinal, as
-# programming.md shows.
-(cd "$s" && "$cxx" -static -Iinclude "$src/examples/walk_outputs.cpp" -Llib -lkestan_name -o "$out/walk.exe" &&
-            "$cxx" -static -Iinclude "$src/examples/counter_read.cpp" -Llib -lkestan_ord -o "$out/counter.exe") ||
+# The kit is enough to build its own examples, by name and by ordinal, as
+# programming.md shows; it says it is 32-bit.
+(cd "$s" && "$cxx" -static -Iinclude examples/walk_outputs.cpp -Llib -lkestan_name -o "$out/walk.exe" &&
+            "$cxx" -static -Iinclude examples/counter_read.cpp -Llib -lkestan_ord -o "$out/counter.exe") ||
   fail "the examples do not build from the kit"
+grep -q "32-bit Windows" "$s/README.txt" || fail "README.txt does not say the kit is 32-bit"
+grep -q "by ordinal" "$s/lib/kestan_name.def" && fail "kestan_name.def says it imports by ordinal"
 
 [ $failures -eq 0 ] && echo "dist: all checks passed"
 exit $failures

@@ -1,0 +1,136 @@
+// The C interface of the card-access layer (card_api.h).
+#include "card_api.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "card_access.h"
+#include "card_state_file.h"
+#include "ioport.h"
+
+#define KIT_API extern "C" __attribute__((visibility("default")))
+
+struct kit_card {
+  cardio::Card card;
+  cardio::StateFile file;
+};
+
+namespace {
+
+char g_reason[640];
+
+bool on_simulator() { return std::strcmp(io_layer(), "simulator") == 0; }
+
+// A call that may change outputs or directions, between the others that
+// share the card: under the state file's lock, from the recorded state,
+// and recorded after.
+template <class Call>
+int writing(kit_card *c, Call call) {
+  if (c->file.fd >= 0 && cardio::state_file_lock(c->file)) {
+    cardio::CardState recorded;
+    if (cardio::state_file_load(c->file, &recorded)) {
+      int code = cardio::card_resync(c->card, recorded);
+      if (code != 0) {
+        cardio::state_file_unlock(c->file);
+        return code;
+      }
+    }
+  }
+  int code = call();
+  if (c->file.fd >= 0) {
+    cardio::state_file_save(c->file, c->card.state);
+    cardio::state_file_unlock(c->file);
+  }
+  return code;
+}
+
+}  // namespace
+
+KIT_API int kit_card_open(const char *kind, int number, int base, int irq, kit_card **card) {
+  const cardio::KindInfo *info = kind ? cardio::find_kind(kind) : nullptr;
+  if (!info) return KIT_CARD_UNKNOWN_KIND;
+  g_reason[0] = '\0';
+  if (base >= info->base_first && base <= info->base_last && base % info->base_step == 0) {
+    int rights = io_rights(static_cast<unsigned short>(base), static_cast<unsigned short>(info->decoded_ports),
+                           g_reason, sizeof g_reason);
+    if (rights == IO_RIGHTS_NO_LAYER) return KIT_CARD_NO_LAYER;
+    if (rights != IO_RIGHTS_OK) return KIT_CARD_NO_RIGHTS;
+  }
+  kit_card *c = new kit_card;
+  char dir[512], why[640];
+  cardio::state_dir(on_simulator(), dir, sizeof dir);
+  cardio::CardState recorded{};
+  bool have = cardio::state_file_open(&c->file, dir, info->kind, base, why, sizeof why) &&
+              cardio::state_file_load(c->file, &recorded);
+  int code = cardio::card_open(&c->card, info->kind, number, base, irq, have ? &recorded : nullptr);
+  if (c->file.fd >= 0) {
+    if (code == 0) cardio::state_file_save(c->file, c->card.state);
+    cardio::state_file_unlock(c->file);
+  }
+  if (code != 0) {
+    cardio::state_file_close(&c->file);
+    delete c;
+    return code;
+  }
+  *card = c;
+  return 0;
+}
+
+KIT_API void kit_card_close(kit_card *card) {
+  if (!card) return;
+  cardio::state_file_close(&card->file);
+  delete card;
+}
+
+KIT_API const char *kit_card_reason(void) { return g_reason; }
+KIT_API const char *kit_card_layer(void) { return io_layer(); }
+
+KIT_API int kit_card_read_line(kit_card *c, int line, int *value) {
+  return cardio::read_input_line(c->card, line, value);
+}
+KIT_API int kit_card_write_line(kit_card *c, int line, int value) {
+  return writing(c, [&] { return cardio::write_output_line(c->card, line, value); });
+}
+KIT_API int kit_card_read_port(kit_card *c, int port, unsigned *value) {
+  return cardio::read_input_port(c->card, port, value);
+}
+KIT_API int kit_card_write_port(kit_card *c, int port, unsigned value) {
+  return writing(c, [&] { return cardio::write_output_port(c->card, port, value); });
+}
+KIT_API int kit_card_read_back(kit_card *c, int port, unsigned *value) {
+  return cardio::read_output_port(c->card, port, value);
+}
+KIT_API int kit_card_set_direction(kit_card *c, int group, int output) {
+  return writing(c, [&] {
+    return cardio::set_direction(c->card, group, output ? cardio::Direction::Output : cardio::Direction::Input);
+  });
+}
+KIT_API int kit_card_direction(kit_card *c, int group) {
+  return cardio::group_direction(c->card, group) == cardio::Direction::Output;
+}
+KIT_API int kit_card_counter_start(kit_card *c, int counter, int mode, unsigned count) {
+  return cardio::counter_start(c->card, counter, mode, count);
+}
+KIT_API int kit_card_counter_read(kit_card *c, int counter, unsigned *count) {
+  return cardio::counter_read(c->card, counter, count);
+}
+KIT_API int kit_card_counter_stop(kit_card *c, int counter, unsigned *count) {
+  return cardio::counter_stop(c->card, counter, count);
+}
+KIT_API int kit_card_clock_start(kit_card *c, int divisor1, int divisor2) {
+  return cardio::clock_start(c->card, divisor1, divisor2);
+}
+KIT_API int kit_card_clock_stop(kit_card *c) { return cardio::clock_stop(c->card); }
+
+KIT_API int kit_card_lines(kit_card *c) { return c->card.info->input_lines; }
+KIT_API int kit_card_ports(kit_card *c) { return c->card.info->ports; }
+KIT_API int kit_card_groups(kit_card *c) { return c->card.info->ppi_channels * 4; }
+KIT_API int kit_card_counters(kit_card *c) { return c->card.info->counters; }
+KIT_API const char *kit_code_name(const char *kind, int code) {
+  if (code == KIT_CARD_UNKNOWN_KIND) return "Unknown_Kind";
+  if (code == KIT_CARD_NO_RIGHTS) return "No_Port_Rights";
+  if (code == KIT_CARD_NO_LAYER) return "No_Port_Layer";
+  const cardio::KindInfo *info = kind ? cardio::find_kind(kind) : nullptr;
+  return info ? cardio::code_name(info->kind, code) : "unknown";
+}
+KIT_API const char *kit_card_call(kit_card *c) { return cardio::call_name(c->card.info->kind, c->card.last_call); }

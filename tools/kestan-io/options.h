@@ -1,0 +1,34 @@
+// kestan-io's options, GNU style: anywhere on the line, "--base 0x2A8" or
+// "--base=0x2A8", and "--" before operands that look like options.
+#ifndef KESTAN_IO_OPTIONS_H
+#define KESTAN_IO_OPTIONS_H
+
+#include <cstddef>
+
+#include "card_access.h"
+
+enum class PortLayer { Default, Hardware, Simulator };
+
+struct Options {
+  const cardio::KindInfo *kind = nullptr;  // --kind, kestan when not given
+  long long card = 0;
+  long long base = 0;
+  bool have_base = false;
+  long long irq = 5;
+  PortLayer layer = PortLayer::Default;
+  bool json = false;
+  bool force = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses argv; the operands (everything that is not an option, in order)
+// are left in operands[0 .. *count - 1]. On a mistake writes it into why and
+// returns false.
+bool parse_options(int argc, char **argv, Options *options, char **operands, int *count,
+                   char *why, size_t why_size);
+
+// Parses a number as "680", "0x2A8", "2A8H" or "-1". False if it is none.
+bool parse_number(const char *text, long long *value);
+
+#endif

@@ -1,0 +1,18 @@
+// The card a kestan-io run works on: checked, opened over its recorded
+// state, and the state kept for the next run.
+#ifndef KESTAN_IO_SESSION_H
+#define KESTAN_IO_SESSION_H
+
+#include "card_state_file.h"
+#include "commands.h"
+#include "options.h"
+
+// Checks the ports (tool.h), locks and loads the card's state file and
+// opens the card over it. Returns an exit code (kExitOk when open).
+int open_session(const Options &options, bool writes, Session *session, cardio::StateFile *state);
+// Records the card's state after a command changed it.
+void keep_state(const Session &session, const cardio::StateFile &state);
+// One line on stderr for a refused call; returns kExitLibraryError.
+int library_error(const Session &session, const char *asked, int code);
+
+#endif

@@ -1,0 +1,43 @@
+// What every kestan-io program (the command list, probe, scan, watch, ...)
+// shares: exit codes, messages, the choice of port layer and the checks
+// made before the first port access.
+#ifndef KESTAN_IO_TOOL_H
+#define KESTAN_IO_TOOL_H
+
+#include "options.h"
+
+// Exit codes, one per kind of mistake.
+constexpr int kExitOk = 0;
+constexpr int kExitLibraryError = 1;  // the library refused a call
+constexpr int kExitUsage = 2;         // the command line is wrong
+constexpr int kExitNoLayer = 3;       // the chosen port layer is not installed
+constexpr int kExitNoRights = 4;      // the process may not access the card's ports
+constexpr int kExitBusy = 5;          // the ports belong to the kernel (see --force)
+constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
+constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
+
+// One line on stderr, "kestan-io: why (kestan-io --help tells more)"; returns kExitUsage.
+int usage_error(const char *why);
+
+// Sets KESTAN_IOPORT for --simulator / --hardware, before the first port call.
+void choose_port_layer(const Options &options);
+// True when the calls reach the simulated PC.
+bool on_simulator();
+
+// Checks that the ports base .. base + length - 1 may be used: the layer is
+// there (else kExitNoLayer), the rights are held (else kExitNoRights), and,
+// when writes is set on the real PC, no kernel driver owns them (else
+// kExitBusy, unless --force). Says why on stderr; kExitOk when all is well.
+int check_ports(const Options &options, int base, int length, bool writes);
+
+// A kernel driver's range from /proc/ioports (KESTAN_IOPORTS names another
+// file) that overlaps base .. base + length - 1: its name into owner.
+bool ports_busy(int base, int length, char *owner, int size);
+
+// The programs other than the command list; argc/argv are the operands after the word.
+int run_probe(const Options &options, int argc, char **argv);
+int run_scan(const Options &options, int argc, char **argv);
+int run_watch(const Options &options, int argc, char **argv);
+int run_serve(const Options &options, int argc, char **argv);
+
+#endif
