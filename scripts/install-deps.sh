@@ -32,6 +32,12 @@ pkg_present libbenchmark-dev || need+=(libbenchmark-dev)
 # bench/panels' lamp_latency: Xlib and XTEST.
 pkg_present libx11-dev || need+=(libx11-dev)
 pkg_present libxtst-dev || need+=(libxtst-dev)
+# The Modbus server (libmodbus) and the real clients its suite runs.
+pkg_present libmodbus-dev || need+=(libmodbus-dev)
+have mbpoll || need+=(mbpoll)
+pkg_present python3-pymodbus || need+=(python3-pymodbus)
+# pymodbus's client module imports serial_asyncio, which Debian only recommends.
+pkg_present python3-serial-asyncio || need+=(python3-serial-asyncio)
 have clang++ || need+=(clang)
 [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || need+=(libclang-rt-14-dev)
 

@@ -34,11 +34,13 @@ const Program kPrograms[] = {
   {"probe", "probe", "is a card of --kind answering at --base? (exit 6: nothing answers)", run_probe},
   {"scan", "scan", "the bases where a card of --kind answers; busy ones (/proc/ioports) skipped", run_scan},
   {"watch", "watch [LINE...]", "print every input change with its time until Ctrl-C", run_watch},
+  {"serve", "serve --modbus [ADDRESS:]PORT", "the card on Modbus/TCP until Ctrl-C (see Serving below)", run_serve},
 };
 
 const char kHelpHead[] =
   "Usage: kestan-io [OPTION...] --base ADDRESS COMMAND...\n"
   "       kestan-io [OPTION...] [--base ADDRESS] probe|scan|watch\n"
+  "       kestan-io [OPTION...] --base ADDRESS serve --modbus [ADDRESS:]PORT [SERVE OPTION...]\n"
   "\n"
   "Reads and writes a digital I/O card through its library (libkestan.so,\n"
   "liborvel.so, ...). Numbers are decimal (680), hexadecimal with 0x (0x2A8) or\n"
@@ -82,11 +84,23 @@ const char kHelpTail[] =
   "  kestan-io --simulator --kind fenmar --base 0x220 dir A out write-port A 0x5A read-port C\n"
   "  kestan-io --simulator --base 0x2A8 counter start 0 2 1000 sleep 5 counter read 0\n"
   "\n"
+  "Serving: serve puts the card on Modbus/TCP, unit id 1 (coils: outputs, discrete\n"
+  "inputs: inputs, input registers: input words and counters, holding registers:\n"
+  "output words and 8255 group directions; the map is in docs/programming.md), until\n"
+  "SIGTERM or Ctrl-C, which leave the outputs as they are. It holds the card's state\n"
+  "file meanwhile: other runs on that card wait until it stops. Serve options:\n"
+  "  --modbus [ADDRESS:]PORT  where to listen; 127.0.0.1 unless ADDRESS is given\n"
+  "                           (0.0.0.0: every interface; port 0: the system chooses)\n"
+  "  --allow-writes           accept writes (else every write gets exception 01H)\n"
+  "  --max-clients N          clients at once, 1 to 1000 (default 16)\n"
+  "  --idle-timeout SECONDS   drop a client silent that long (default 60)\n"
+  "  kestan-io --simulator --base 0x2A8 serve --modbus 1502 --allow-writes\n"
+  "\n"
   "Exit status: 0 done; 1 the library refused a call (the message names the call and\n"
   "the code, e.g. \"Invalid_Channel_Number (12)\", and what to do); 2 the command line\n"
   "is wrong; 3 the port layer is not installed; 4 no right to the card's ports (root\n"
   "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
-  "6 probe: nothing answers.\n";
+  "6 probe: nothing answers; 7 serve: the address cannot be listened on.\n";
 
 void print_help() {
   std::printf(kHelpHead);
@@ -175,7 +189,8 @@ int main(int argc, char **argv) {
   static char *operands[kMaxOperands];
   int count = 0;
   char why[256];
-  if (argc > kMaxOperands) return usage_error("too many arguments");
+  // An option handed on as "--name=value" makes two operands.
+  if (argc > kMaxOperands / 2) return usage_error("too many arguments");
   if (!parse_options(argc, argv, &options, operands, &count, why, sizeof why)) return usage_error(why);
   if (options.help) {
     print_help();

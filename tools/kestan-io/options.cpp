@@ -8,13 +8,16 @@
 
 namespace {
 
-enum class Takes { Nothing, Number, Kind };
+// PassOn: an option of one program (serve), handed on to it among the
+// operands as "--name" and, with Value, its value.
+enum class Takes { Nothing, Number, Kind, PassOn, PassOnValue };
 
 struct OptionRule {
   const char *name;  // without the dashes
   char letter;       // short form, or 0
   Takes takes;
   void (*apply)(Options *o, long long number, const cardio::KindInfo *kind);
+  const char *passed_as = nullptr;  // PassOn, PassOnValue: the operand it becomes
 };
 
 const OptionRule kOptions[] = {
@@ -28,6 +31,10 @@ const OptionRule kOptions[] = {
   {"force", 0, Takes::Nothing, [](Options *o, long long, const cardio::KindInfo *) { o->force = true; }},
   {"help", 'h', Takes::Nothing, [](Options *o, long long, const cardio::KindInfo *) { o->help = true; }},
   {"version", 'V', Takes::Nothing, [](Options *o, long long, const cardio::KindInfo *) { o->version = true; }},
+  {"modbus", 0, Takes::PassOnValue, nullptr, "--modbus"},
+  {"allow-writes", 0, Takes::PassOn, nullptr, "--allow-writes"},
+  {"max-clients", 0, Takes::PassOnValue, nullptr, "--max-clients"},
+  {"idle-timeout", 0, Takes::PassOnValue, nullptr, "--idle-timeout"},
 };
 
 // An argument that begins with a dash but is a number ("-1") is an operand.
@@ -101,6 +108,22 @@ bool parse_options(int argc, char **argv, Options *options, char **operands, int
     if (!rule) {
       std::snprintf(why, why_size, "unknown option '%s'", arg);
       return false;
+    }
+    if (rule->takes == Takes::PassOn || rule->takes == Takes::PassOnValue) {
+      operands[(*count)++] = const_cast<char *>(rule->passed_as);
+      if (rule->takes == Takes::PassOn && value) {
+        std::snprintf(why, why_size, "--%s takes no value", rule->name);
+        return false;
+      }
+      if (rule->takes == Takes::PassOnValue && !value) {
+        if (at + 1 >= argc) {
+          std::snprintf(why, why_size, "--%s needs a value", rule->name);
+          return false;
+        }
+        value = argv[++at];
+      }
+      if (value) operands[(*count)++] = const_cast<char *>(value);
+      continue;
     }
     if (rule->takes == Takes::Nothing) {
       if (value) {

@@ -14,6 +14,7 @@ constexpr int kExitNoLayer = 3;       // the chosen port layer is not installed
 constexpr int kExitNoRights = 4;      // the process may not access the card's ports
 constexpr int kExitBusy = 5;          // the ports belong to the kernel (see --force)
 constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
+constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
 
 // One line on stderr, "kestan-io: why (kestan-io --help tells more)"; returns kExitUsage.
 int usage_error(const char *why);
@@ -37,5 +38,6 @@ bool ports_busy(int base, int length, char *owner, int size);
 int run_probe(const Options &options, int argc, char **argv);
 int run_scan(const Options &options, int argc, char **argv);
 int run_watch(const Options &options, int argc, char **argv);
+int run_serve(const Options &options, int argc, char **argv);
 
 #endif

@@ -1,0 +1,172 @@
+"""kestan-io serve on the simulated PC against Modbus clients nobody here
+wrote: mbpoll and pymodbus, as a person would use them.
+
+    /usr/bin/python3 clients_test.py KESTAN_IO
+"""
+import os
+import re
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from pymodbus.client import ModbusTcpClient
+
+KESTAN_IO = None
+ILLEGAL_FUNCTION, ILLEGAL_DATA_ADDRESS, ILLEGAL_DATA_VALUE, GATEWAY_TARGET = 1, 2, 3, 11
+
+
+class Server:
+    """kestan-io serving one card of the simulated PC on a port of its own."""
+
+    def __init__(self, kind, base, *serve_words):
+        self.state_dir = tempfile.TemporaryDirectory()
+        self.log = tempfile.NamedTemporaryFile(mode="w+", suffix=".log")
+        env = dict(os.environ, KESTAN_IO_STATE_DIR=self.state_dir.name)
+        command = [KESTAN_IO, "--simulator", "--kind", kind, "--base", base,
+                   "serve", "--modbus", "0", *serve_words]
+        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=env)
+        self.port = self._wait_for_port()
+
+    def _wait_for_port(self):
+        for _ in range(500):
+            found = re.search(r"listening on 127\.0\.0\.1:(\d+),", self.text())
+            if found:
+                return int(found.group(1))
+            if self.process.poll() is not None:
+                raise AssertionError("kestan-io ended: " + self.text())
+            time.sleep(0.02)
+        raise AssertionError("kestan-io never listened: " + self.text())
+
+    def text(self):
+        with open(self.log.name) as log:
+            return log.read()
+
+    def client(self):
+        client = ModbusTcpClient("127.0.0.1", port=self.port, timeout=3)
+        assert client.connect()
+        return client
+
+    def mbpoll(self, *words):
+        """mbpoll once, PDU addresses from 0; its exit status and output."""
+        run = subprocess.run(["mbpoll", "-m", "tcp", "-p", str(self.port), "-0", "-1", "-q", *words],
+                             capture_output=True, text=True, timeout=20)
+        return run.returncode, run.stdout + run.stderr
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        return self.process.wait(timeout=10)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.log.close()
+        self.state_dir.cleanup()
+
+
+class ServerCase(unittest.TestCase):
+    def serve(self, kind, base, *serve_words):
+        server = Server(kind, base, *serve_words)
+        self.addCleanup(server.close)
+        return server
+
+
+class KestanCard(ServerCase):
+    def test_an_output_switched_by_each_client_shows_on_its_loopback_input(self):
+        server = self.serve("kestan", "0x2A8", "--allow-writes")
+        client = server.client()
+        self.assertFalse(client.write_registers(0, [0, 0], slave=1).isError())
+        status, out = server.mbpoll("-t", "0", "-r", "5", "127.0.0.1", "1")
+        self.assertEqual(0, status, out)
+        status, out = server.mbpoll("-t", "1", "-r", "5", "127.0.0.1")
+        self.assertEqual(0, status, out)
+        self.assertRegex(out, r"\[5\]:\s+1")
+        self.assertFalse(client.write_coil(31, True, slave=1).isError())
+        self.assertFalse(client.write_coil(5, False, slave=1).isError())
+        bits = client.read_discrete_inputs(0, 32, slave=1).bits
+        self.assertEqual([n == 31 for n in range(32)], bits[:32])
+        self.assertEqual([0, 0x8000], client.read_holding_registers(0, 2, slave=1).registers)
+        self.assertEqual([0, 0x8000], client.read_input_registers(0, 2, slave=1).registers)
+        self.assertFalse(client.write_register(0, 0x1234, slave=1).isError())
+        self.assertEqual(0x1234, client.read_input_registers(0, 1, slave=1).registers[0])
+        # Counters 0 to 2 follow the two input words; nothing lies beyond.
+        self.assertFalse(client.read_input_registers(2, 3, slave=1).isError())
+        self.assertEqual(ILLEGAL_DATA_ADDRESS, client.read_input_registers(4, 2, slave=1).exception_code)
+        client.close()
+        self.assertEqual(0, server.stop())
+        log = server.text()
+        self.assertEqual(log.count(" connected ("), log.count(" disconnected: "))
+        self.assertIn("stopped by SIGTERM", log)
+
+    def test_read_only_unless_allowed_and_unit_1_only(self):
+        server = self.serve("kestan", "0x2A8")
+        client = server.client()
+        before = client.read_coils(7, 1, slave=1).bits[0]
+        self.assertEqual(ILLEGAL_FUNCTION, client.write_coil(7, not before, slave=1).exception_code)
+        status, out = server.mbpoll("-t", "4", "-r", "0", "127.0.0.1", "255")
+        self.assertNotEqual(0, status)
+        self.assertIn("Illegal function", out)
+        self.assertEqual(before, client.read_coils(7, 1, slave=1).bits[0])
+        self.assertEqual(GATEWAY_TARGET, client.read_coils(0, 1, slave=2).exception_code)
+        client.close()
+        self.assertEqual(2, server.text().count("refused: the server is read-only"))
+
+
+class FenmarCard(ServerCase):
+    def test_a_write_to_an_input_group_is_refused_until_the_group_is_an_output(self):
+        server = self.serve("fenmar", "0x220", "--allow-writes")
+        client = server.client()
+        self.assertEqual(ILLEGAL_DATA_ADDRESS, client.write_coil(1, True, slave=1).exception_code)
+        status, out = server.mbpoll("-t", "0", "-r", "1", "127.0.0.1", "1")
+        self.assertNotEqual(0, status)
+        self.assertIn("Illegal data address", out)
+        # Holding registers 2 to 5: directions of A, B, C upper, C lower.
+        self.assertEqual([0, 0, 0, 0], client.read_holding_registers(2, 4, slave=1).registers)
+        status, out = server.mbpoll("-t", "4", "-r", "2", "127.0.0.1", "1")
+        self.assertEqual(0, status, out)
+        self.assertFalse(client.write_coil(1, True, slave=1).isError())
+        # Port A is cabled to Port C: line 1 comes back on line 17.
+        self.assertEqual(1, client.read_discrete_inputs(17, 1, slave=1).bits[0])
+        self.assertEqual(0x0002, client.read_holding_registers(0, 1, slave=1).registers[0])
+        # Port B is still input: a word that sets its lines is refused whole.
+        self.assertEqual(ILLEGAL_DATA_ADDRESS, client.write_register(0, 0x0104, slave=1).exception_code)
+        self.assertEqual(0x0002, client.read_holding_registers(0, 1, slave=1).registers[0])
+        client.close()
+        self.assertEqual(3, server.text().count("is an input"))
+
+
+class Connections(ServerCase):
+    def test_clients_beyond_the_limit_are_turned_away_and_idle_ones_dropped(self):
+        server = self.serve("pellin", "0x210", "--max-clients", "2", "--idle-timeout", "1")
+        first, second = server.client(), server.client()
+        extra = socket.create_connection(("127.0.0.1", server.port), timeout=3)
+        self.assertEqual(b"", extra.recv(16))
+        self.assertFalse(second.read_coils(0, 8, slave=1).isError())
+        time.sleep(1.6)
+        self.assertFalse(server.client().read_discrete_inputs(0, 8, slave=1).isError())
+        self.assertIn("refused: already 2 clients", server.text())
+        self.assertEqual(2, server.text().count("idle for 1 s"))
+        first.close()
+        second.close()
+        self.assertEqual(0, server.stop())
+
+    def test_a_malformed_frame_gets_an_exception_and_one_that_cannot_be_framed_its_connection_closed(self):
+        server = self.serve("kestan", "0x2A8")
+        raw = socket.create_connection(("127.0.0.1", server.port), timeout=3)
+        # Read coils whose body lacks its quantity (the header agrees with the short body).
+        raw.sendall(bytes([0, 7, 0, 0, 0, 4, 1, 1, 0, 0]))
+        self.assertEqual(bytes([0, 7, 0, 0, 0, 3, 1, 0x81, ILLEGAL_DATA_VALUE]), raw.recv(64))
+        raw.sendall(bytes([0, 8, 0, 0, 0x01, 0x00, 1, 1, 0, 0, 0, 1]))  # a length of 256
+        self.assertEqual(b"", raw.recv(64))
+        raw.close()
+        self.assertFalse(server.client().read_coils(0, 32, slave=1).isError())
+        self.assertIn("disconnected: not a Modbus/TCP frame", server.text())
+
+
+if __name__ == "__main__":
+    KESTAN_IO = sys.argv.pop(1)
+    unittest.main(verbosity=2)
