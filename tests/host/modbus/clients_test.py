@@ -16,7 +16,7 @@ import unittest
 from pymodbus.client import ModbusTcpClient
 
 KESTAN_IO = None
-ILLEGAL_FUNCTION, ILLEGAL_DATA_ADDRESS, GATEWAY_TARGET = 1, 2, 11
+ILLEGAL_FUNCTION, ILLEGAL_DATA_ADDRESS, ILLEGAL_DATA_VALUE, GATEWAY_TARGET = 1, 2, 3, 11
 
 
 class Server:
@@ -153,6 +153,18 @@ class Connections(ServerCase):
         first.close()
         second.close()
         self.assertEqual(0, server.stop())
+
+    def test_a_malformed_frame_gets_an_exception_and_one_that_cannot_be_framed_its_connection_closed(self):
+        server = self.serve("kestan", "0x2A8")
+        raw = socket.create_connection(("127.0.0.1", server.port), timeout=3)
+        # Read coils whose body lacks its quantity (the header agrees with the short body).
+        raw.sendall(bytes([0, 7, 0, 0, 0, 4, 1, 1, 0, 0]))
+        self.assertEqual(bytes([0, 7, 0, 0, 0, 3, 1, 0x81, ILLEGAL_DATA_VALUE]), raw.recv(64))
+        raw.sendall(bytes([0, 8, 0, 0, 0x01, 0x00, 1, 1, 0, 0, 0, 1]))  # a length of 256
+        self.assertEqual(b"", raw.recv(64))
+        raw.close()
+        self.assertFalse(server.client().read_coils(0, 32, slave=1).isError())
+        self.assertIn("disconnected: not a Modbus/TCP frame", server.text())
 
 
 if __name__ == "__main__":

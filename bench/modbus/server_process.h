@@ -1,5 +1,5 @@
-// A Modbus server started as a person starts it, for the suites and the
-// benchmark that talk to it over loopback: kestan-io in a process of its
+// A Modbus server started as a person starts it, for the bench and the
+// stress run that talk to it over loopback: kestan-io in a process of its
 // own, its standard error in a file, its port learnt from the line it says
 // when it listens.
 #ifndef KIT_MODBUS_SERVER_PROCESS_H
