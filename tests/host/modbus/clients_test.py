@@ -145,9 +145,12 @@ class Connections(ServerCase):
         first, second = server.client(), server.client()
         extra = socket.create_connection(("127.0.0.1", server.port), timeout=3)
         self.assertEqual(b"", extra.recv(16))
+        extra.close()
         self.assertFalse(second.read_coils(0, 8, slave=1).isError())
         time.sleep(1.6)
-        self.assertFalse(server.client().read_discrete_inputs(0, 8, slave=1).isError())
+        third = server.client()
+        self.assertFalse(third.read_discrete_inputs(0, 8, slave=1).isError())
+        third.close()
         self.assertIn("refused: already 2 clients", server.text())
         self.assertEqual(2, server.text().count("idle for 1 s"))
         first.close()
@@ -163,7 +166,9 @@ class Connections(ServerCase):
         raw.sendall(bytes([0, 8, 0, 0, 0x01, 0x00, 1, 1, 0, 0, 0, 1]))  # a length of 256
         self.assertEqual(b"", raw.recv(64))
         raw.close()
-        self.assertFalse(server.client().read_coils(0, 32, slave=1).isError())
+        client = server.client()
+        self.assertFalse(client.read_coils(0, 32, slave=1).isError())
+        client.close()
         self.assertIn("disconnected: not a Modbus/TCP frame", server.text())
 
 
