@@ -5,14 +5,15 @@
 // A mirror of each library's card table (slot states, bases, current card,
 // output shadow) follows the library's own results and says what every call
 // must give: the one code that the order of checks of the headers leaves
-// (Ports_In_Use exactly when the range holds another card); on failure no
-// port touched and no result written; on success at most one port access,
+// (Ports_In_Use exactly when the range holds another card, and then the slot
+// is left free); on failure no port touched and no result written; on success at most one port access,
 // inside the current card's ports, a read for an input call and a write for
 // an output call; inputs as the card's lines show them; Read_Back what was
 // last written; the register written holding the shadow's value.
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "fuzz_check.h"
@@ -216,8 +217,9 @@ bool settle(const LampCardApi &api, const Mirror &m, const char *what, int code,
   return true;
 }
 
-// The cards of the rack, which never make way for a claim: those of the
-// fresh simulated PC and those the world plugged since.
+// The cards of the rack, which never make way for a claim: those of a fresh
+// simulated PC given with KESTAN_SIM_RACK (the default rack's card stands in
+// for the claimed one and makes way) and those the world plugged since.
 constexpr int kMaxRackCards = 64;
 int g_fresh_rack[kMaxRackCards], g_fresh_rack_count;
 int g_rack[kMaxRackCards], g_rack_count;
@@ -278,10 +280,13 @@ void step_initial(const LampCardApi &api, Mirror &m, FuzzedDataProvider &in) {
                  : any_int(in, api.first_base, api.last_base, FUZZ_EDGES(kBaseEdges));
   int expected = expected_initial(api, m, card, base);
   journal_begin();
-  if (settle(api, m, "Initial", api.Initial(card, base), expected, true, 0, false)) {
+  int code = api.Initial(card, base);
+  if (settle(api, m, "Initial", code, expected, true, 0, false)) {
     m.slot[card].initialised = true;
     m.slot[card].base = base;
     m.current = card;
+  } else if (code == api.codes.ports_in_use) {
+    m.slot[card].initialised = false;  // its old claim is given up with it
   }
 }
 
@@ -416,10 +421,12 @@ void begin() {
   g_rack_count = g_fresh_rack_count;
 }
 
-// Also notes the cards of the fresh rack (every input starts from it).
+// Also notes the cards of the fresh rack (every input starts from it) when
+// the rack was given.
 bool reaches_simulator() {
   char kind[kKindSize];
-  for (int port = 0; port < kPortSpace; ++port) {
+  const char *given = std::getenv("KESTAN_SIM_RACK");
+  for (int port = 0; given && *given && port < kPortSpace; ++port) {
     int at = iosim_card_at(static_cast<unsigned short>(port), kind, sizeof kind);
     if (at == port && g_fresh_rack_count < kMaxRackCards) g_fresh_rack[g_fresh_rack_count++] = at;
   }

@@ -35,6 +35,7 @@ const PortPanelProgram port_panel_program = {
     6,
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
+    {40, 90, 140, 190, 240, 290},
     PORT_LABELS_AFTER_BOXES,
     PORT_REPAINT_GROUP,
     PORT_DC_PER_LAMP,

@@ -20,6 +20,7 @@ const PortPanelProgram port_panel_program = {
     1,
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 9}, {27, 9}, {28, 9}, {28, 9}},
+    {40},
     PORT_LABEL_AFTER_FRAME,
     PORT_REPAINT_CLIENT,
     PORT_DC_PER_LAMP,

@@ -266,7 +266,8 @@ void program_paint(HDC dc) {
   kit_draw_base_address_box(dc, &panel.brushes, &program.kit.box);
   if (program.mode) draw_mode_box(dc, program.mode);
   kit_text_colours(dc, KIT_WHITE, KIT_BLUE);
-  for (int c = 0; c < channels_in_use; ++c) kit_text(dc, kChannelLabelX, row_y(c), kChannelLabels[c]);
+  for (int c = 0; c < channels_in_use; ++c)
+    kit_text(dc, kChannelLabelX, program.channel_label_y[c], kChannelLabels[c]);
   for (PortGroup g : kFrameOrder)
     for (int c = 0; c < channels_in_use; ++c) draw_group(dc, c, g);
   if (program.label_order == PORT_LABELS_AFTER_BOXES)

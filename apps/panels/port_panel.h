@@ -85,6 +85,7 @@ struct PortPanelProgram {
   PortLibrary library;
   int channels;                   // served at start (and the most there are)
   POINT o_text[PORT_GROUPS];      // "O" at (x0 + x, Y + y), by PortGroup
+  int channel_label_y[PORT_MAX_CHANNELS];  // "CHn" at (5, y), by channel
   PortLabelOrder label_order;
   PortRepaint repaint;
   PortClickDc click_dc;

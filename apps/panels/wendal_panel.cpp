@@ -23,6 +23,7 @@ const PortPanelProgram port_panel_program = {
     2,
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
+    {40, 80},  // CH1 ten pixels above its row line
     PORT_LABELS_AFTER_BOXES,
     PORT_REPAINT_CLIENT,
     PORT_DC_PER_CLICK,

@@ -17,15 +17,24 @@ bool other_slot_holds(const CardTable *table, const SlotRules *rules, int card, 
   return false;
 }
 
+void free_slot(Slot &slot) {
+  if (slot.initialised) io_release(static_cast<unsigned short>(slot.base));
+  slot.initialised = 0;
+}
+
 }  // namespace
 
 int table_initial(CardTable *table, const SlotRules *rules, int card, int base) {
   if (card < 0 || card >= rules->cards) return kInvalidCardNumber;
   if (!base_in_rules(rules, base)) return kInvalidBaseAddress;
   if (other_slot_holds(table, rules, card, base)) return kBaseAddressInUse;
-  if (io_claim(static_cast<unsigned short>(base), rules->ports, rules->kind) != IO_CLAIM_OK)
-    return kPortsInUse;
   Slot &slot = table->slots[card];
+  if (io_claim(static_cast<unsigned short>(base), rules->ports, rules->kind) != IO_CLAIM_OK) {
+    // The card is not at its old address any more either: calls on the slot
+    // must be refused, not go on driving whatever sits there now.
+    free_slot(slot);
+    return kPortsInUse;
+  }
   if (slot.initialised && slot.base != base)
     io_release(static_cast<unsigned short>(slot.base));
   slot.base = base;
@@ -55,7 +64,7 @@ Slot *table_current(CardTable *table) {
 
 void table_reset(CardTable *table) {
   for (Slot &slot : table->slots) {
-    if (slot.initialised) io_release(static_cast<unsigned short>(slot.base));
+    free_slot(slot);
     slot = Slot{};
   }
   table->current = 0;

@@ -4,7 +4,8 @@
 //
 // Each library owns one CardTable in static storage (zero at load: every
 // slot free, card 0 current) and one constant SlotRules. A failing call
-// changes nothing and touches no port.
+// touches no port and changes nothing, except that an initialise whose port
+// range cannot be claimed (kPortsInUse) leaves that slot free.
 #ifndef KIT_CARD_SLOTS_H
 #define KIT_CARD_SLOTS_H
 

@@ -11,7 +11,8 @@
  * Base address: 200H to 3E8H, a multiple of 8 (the card's 24 ports must end
  * at or below 3FFH); interrupt level 2 to 15. Port code: channel x 256 +
  * group (0 Port A, 1 Port B, 2 Port C whole, 3 Port C upper half, 4 Port C
- * lower half). Result codes: port_card_errors.h. Ordinals in dulvar.def.
+ * lower half). Result codes and the transfer status that INT_Status
+ * reports: port_card_errors.h. Ordinals in dulvar.def.
  */
 #ifndef KIT_DULVAR_H
 #define KIT_DULVAR_H

@@ -9,7 +9,8 @@
  * Base address: 200H to 3FCH, a multiple of 4 (the card decodes 4 ports);
  * interrupt level 2 to 15. Port codes: 0 Port A, 1 Port B, 2 Port C whole,
  * 3 Port C upper half, 4 Port C lower half (channel 0 only).
- * Result codes: port_card_errors.h. Ordinals in fenmar.def.
+ * Result codes and the transfer status that INT_Status reports:
+ * port_card_errors.h. Ordinals in fenmar.def.
  */
 #ifndef KIT_FENMAR_H
 #define KIT_FENMAR_H

@@ -10,7 +10,9 @@
  * names and the ordinals noted beside them; programs bind them by ordinal.
  *
  * Every function returns one of the codes below, Orvel_No_Error on success;
- * a failing call touches no port, changes nothing and writes no result.
+ * a failing call touches no port, changes nothing and writes no result,
+ * except that an initialise refused with Orvel_Ports_In_Use leaves that
+ * card's slot free (the card is not at its old address either).
  * Range checks are signed. Where a value is said to be 8 or 16 bits wide,
  * only its low 8 or 16 bits are used.
  */
@@ -33,7 +35,7 @@ enum {
   Orvel_Invalid_Card_Number    = 2,  /* card number outside 0 to 3 */
   Orvel_Invalid_Base_Address   = 4,  /* outside 200H to 3F0H or not a multiple of 16 */
   Orvel_Base_Address_In_Use    = 6,  /* another initialised card holds the address */
-  Orvel_Ports_In_Use           = 7,  /* the ports belong to another card */
+  Orvel_Ports_In_Use           = 7,  /* the ports belong to another card; the slot is left free */
   Orvel_Invalid_Port_Number    = 8,  /* 8-bit port outside 0 to 3 */
   Orvel_Invalid_Port16_Number  = 9,  /* 16-bit port outside 0 to 1 */
   Orvel_Invalid_Channel_Number = 12, /* channel outside 0 to 31 */

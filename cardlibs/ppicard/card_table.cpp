@@ -1,7 +1,9 @@
 // Card table of a port-card library: eight slots, the current card, the
 // claim of each card's ports. Checks come in a fixed order and a failure
 // changes nothing, except that a rejected base address frees the slot (as
-// the kestan library does).
+// the kestan library does), and so does a range that cannot be claimed: the
+// card is no longer at its old base either, and calls on the slot must be
+// refused rather than drive whatever sits there.
 #include "ioport.h"
 #include "ppi_card_lib.h"
 #include "ppi_groups.h"
@@ -25,7 +27,7 @@ bool overlaps_other_card(const Library &lib, int card, int base) {
 }
 
 void free_slot(Card &c) {
-  transfer_end(c);
+  transfer_reset(c);
   if (c.claimed) io_release(static_cast<unsigned short>(c.base));
   c.claimed = false;
   c.initialised = false;
@@ -35,15 +37,6 @@ bool claim(unsigned base, const CardRules &r) {
   return io_claim(static_cast<unsigned short>(base), static_cast<unsigned short>(r.ports), r.kind) == IO_CLAIM_OK;
 }
 
-// The card's ports move to base: its old claim goes first, so that a card
-// moved by less than its length is not refused for overlapping itself; if
-// the new range is refused, the old claim is taken back.
-bool move_claim(Card &c, int base, const CardRules &r) {
-  if (c.claimed) io_release(static_cast<unsigned short>(c.base));
-  if (claim(static_cast<unsigned>(base), r)) return true;
-  if (c.claimed) c.claimed = claim(static_cast<unsigned>(c.base), r);
-  return false;
-}
 
 }  // namespace
 
@@ -58,8 +51,13 @@ int initial(Library &lib, int card, int base, int irq) {
   if (irq < r.irq_min || irq > r.irq_max) return Invalid_IRQ_Level;
   if (overlaps_other_card(lib, card, base)) return Base_Address_In_Use;
   const bool same_card = c.initialised && c.claimed && c.base == base;
-  if (!same_card && !move_claim(c, base, r)) return Base_Address_In_Use;
-  transfer_end(c);
+  if (!same_card) {
+    // The old claim goes first, so that a card moved by less than its
+    // length is not refused for overlapping itself.
+    free_slot(c);
+    if (!claim(static_cast<unsigned>(base), r)) return Base_Address_In_Use;
+  }
+  transfer_reset(c);
   if (!same_card) {
     c.base = base;
     c.claimed = true;

@@ -2,10 +2,27 @@
  * Result codes of the 8255-based card libraries (fenmar, wendal, dulvar).
  * Every entry point returns one of them, 0 on success. A failure is reported
  * before any port is touched and leaves every out-parameter unwritten, with
- * one exception: Interrupt_Unavailable comes from an arming that has done its
+ * two exceptions: Interrupt_Unavailable comes from an arming that has done its
  * work (pattern port at 0, input lines reasserted, transfer running) and only
- * then found no way to attach the level.
- * Codes 0 to 8 and 30 mean what they mean for the kestan library.
+ * then found no way to attach the level; and the status query of a free card
+ * slot (Card_Not_Initial) writes Transfer_Not_Armed and a count of 0 when
+ * both pointers are given.
+ * Codes 0 to 8 and 30 mean what they mean for the kestan library, with one
+ * addition: an initialise whose ports cannot be claimed (Base_Address_In_Use
+ * from other hardware or another driver) leaves that card's slot free, as an
+ * invalid base address does, so later calls on it return Card_Not_Initial.
+ * Another slot holding some of the ports is refused with the same code and
+ * leaves the slot as it was.
+ *
+ * Status of the interrupt transfer, as the status query (INT_Status)
+ * reports it:
+ *   Transfer_Finished   the armed transfer has ended: all N interrupts
+ *                       served (at once for N of 0 or below), or stopped
+ *                       by INT_Stop; the count is where it ended
+ *   Transfer_Armed      armed, fewer than N interrupts served so far
+ *   Transfer_Not_Armed  nothing armed: the card slot is free, or no arming
+ *                       since the card was initialised or since INT_Setup;
+ *                       the count is 0
  */
 #ifndef KIT_PORT_CARD_ERRORS_H
 #define KIT_PORT_CARD_ERRORS_H
@@ -19,7 +36,7 @@ enum {
   Card_Not_Initial = 1,      /* the addressed card slot is free */
   Invalid_Card_Number = 2,   /* card number outside 0 to 7 */
   Invalid_Base_Address = 4,  /* outside the card's range or off its step */
-  Base_Address_In_Use = 6,   /* another card (slot or other driver) holds some of the ports */
+  Base_Address_In_Use = 6,   /* another card (slot, hardware or other driver) holds some of the ports */
   Invalid_Pointer = 30       /* a buffer or out-parameter pointer is null (checked after the other arguments) */
 };
 #endif
@@ -32,6 +49,12 @@ enum PortCardError {
   Transfer_Running = 26,     /* a buffer cannot change under a running transfer */
   Interrupt_Unavailable = 27, /* the level could not be attached; the transfer waits for ever */
   Invalid_Clock_Divisor = 28 /* wendal: a divisor below 1, or a product no two counters can make */
+};
+
+enum PortCardTransferStatus {
+  Transfer_Finished = 0,
+  Transfer_Armed = 1,
+  Transfer_Not_Armed = 2
 };
 
 #endif

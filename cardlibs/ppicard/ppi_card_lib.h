@@ -67,9 +67,10 @@ struct ChannelShadow {
   std::atomic<uint8_t> latch[3] = {{0}, {0}, {0}};
 };
 
-// Transfer status as the query reports it.
-constexpr int kTransferDone = 0;     // finished, stopped, or never armed
-constexpr int kTransferRunning = 1;  // armed, fewer than N interrupts served
+// Transfer status as the query reports it (values in port_card_errors.h).
+constexpr int kTransferDone = Transfer_Finished;
+constexpr int kTransferRunning = Transfer_Armed;
+constexpr int kTransferIdle = Transfer_Not_Armed;
 
 constexpr int kDirectionIn = 1;   // values read from the port into the buffer
 constexpr int kDirectionOut = 2;  // values taken from the buffer to the port
@@ -89,7 +90,7 @@ struct Transfer {
   bool attached = false;
   int level = 0;
   std::atomic<int> count{0};
-  std::atomic<int> status{kTransferDone};
+  std::atomic<int> status{kTransferIdle};
 };
 
 struct Card {
@@ -129,8 +130,11 @@ int transfer_arm(Library &lib, int count);
 int transfer_query(Library &lib, int *status, int *count);
 int transfer_stop(Library &lib, int *count);
 
-// For the cards' own parts: ends a transfer of card (detaches its handler).
+// For the cards' own parts: ends a transfer of card (detaches its handler);
+// an armed one then reports finished with the count it reached.
 void transfer_end(Card &card);
+// Ends it and forgets it: nothing armed, count 0 (buffers stay registered).
+void transfer_reset(Card &card);
 
 }  // namespace ppicard
 

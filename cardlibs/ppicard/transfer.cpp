@@ -55,18 +55,25 @@ void transfer_end(Card &card) {
     io_irq_detach(t.level);  // the handler has run for the last time when this returns
     t.attached = false;
   }
-  t.status.store(kTransferDone, std::memory_order_release);
+  if (t.status.load(std::memory_order_acquire) != kTransferIdle)
+    t.status.store(kTransferDone, std::memory_order_release);
+}
+
+void transfer_reset(Card &card) {
+  transfer_end(card);
+  Transfer &t = card.transfer;
+  t.total = 0;
+  t.count.store(0, std::memory_order_relaxed);
+  t.status.store(kTransferIdle, std::memory_order_release);
 }
 
 int transfer_setup(Library &lib) {
   Card *c = current_card(lib);
   if (!c) return Card_Not_Initial;
-  transfer_end(*c);
+  transfer_reset(*c);
   Transfer &t = c->transfer;
   t.in = Registration{};
   t.out = Registration{};
-  t.total = 0;
-  t.count.store(0, std::memory_order_relaxed);
   return No_Error;
 }
 
@@ -98,6 +105,7 @@ int transfer_arm(Library &lib, int count) {
   transfer_end(*c);
   t.total = count;
   t.count.store(0, std::memory_order_relaxed);
+  t.status.store(kTransferDone, std::memory_order_release);
   if (count <= 0) return No_Error;  // nothing to gather: done at once
   if (t.out.used) write_group_lines(*c, t.out.channel, t.out.group, 0);
   if (t.in.used) reassert_channel(*c, t.in.channel);
@@ -108,9 +116,17 @@ int transfer_arm(Library &lib, int count) {
   return No_Error;
 }
 
+// A free slot has nothing armed, and says so: a program that looks only at
+// the status must not take a card it never set up for a finished one.
 int transfer_query(Library &lib, int *status, int *count) {
   Card *c = current_card(lib);
-  if (!c) return Card_Not_Initial;
+  if (!c) {
+    if (status && count) {
+      *status = kTransferIdle;
+      *count = 0;
+    }
+    return Card_Not_Initial;
+  }
   if (!status || !count) return Invalid_Pointer;
   const Transfer &t = c->transfer;
   const int s = t.status.load(std::memory_order_acquire);

@@ -10,7 +10,9 @@
  * names and the ordinals noted beside them; programs bind them by ordinal.
  *
  * Every function returns one of the codes below, Sarrow_No_Error on success;
- * a failing call touches no port, changes nothing and writes no result.
+ * a failing call touches no port, changes nothing and writes no result,
+ * except that an initialise refused with Sarrow_Ports_In_Use leaves that
+ * card's slot free (the card is not at its old address either).
  * Range checks are signed.
  */
 #ifndef SARROW_H
@@ -32,7 +34,7 @@ enum {
   Sarrow_Invalid_Card_Number    = 2,  /* card number outside 0 to 3 */
   Sarrow_Invalid_Base_Address   = 4,  /* outside 200H to 3F8H or not a multiple of 8 */
   Sarrow_Base_Address_In_Use    = 6,  /* another initialised card holds the address */
-  Sarrow_Ports_In_Use           = 7,  /* the ports belong to another card */
+  Sarrow_Ports_In_Use           = 7,  /* the ports belong to another card; the slot is left free */
   Sarrow_Invalid_Channel_Number = 12, /* channel outside 0 to 15 */
   Sarrow_Invalid_DO_Value       = 17, /* single-channel value other than 0 or 1 */
   Sarrow_Invalid_Pointer        = 30  /* null result pointer (checked last) */

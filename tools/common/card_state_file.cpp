@@ -85,7 +85,8 @@ bool state_file_load(const StateFile &file, CardState *state) {
   if (std::strncmp(text, kHeader, header) != 0 || text[header] != '\n') return false;
   CardState read{};
   bool kind_matches = false;
-  for (char *line = std::strtok(text + header + 1, "\n"); line; line = std::strtok(nullptr, "\n")) {
+  char *rest = nullptr;
+  for (char *line = strtok_r(text + header + 1, "\n", &rest); line; line = strtok_r(nullptr, "\n", &rest)) {
     char word[16];
     unsigned a = 0, b = 0;
     if (std::sscanf(line, "kind %15s", word) == 1) {

@@ -5,7 +5,13 @@
 
 #include <cstring>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
 #include "card_access.h"
+#include "card_state_file.h"
 #include "iosim.h"
 
 using namespace cardio;
@@ -104,6 +110,35 @@ TEST(CardAccess, RecordedOutputsAreOnTheCardAgainBeforeALineIsWritten) {
   int line = 0;
   ASSERT_EQ(0, read_input_line(card, 24 + 8 + 7, &line));  // ch1 Port B line 7, over the cable
   EXPECT_EQ(1, line);
+}
+
+// The state file gives back what was saved for the kind, and nothing for
+// another kind at that base or for a file that is not one.
+TEST(CardAccess, StateFileKeepsACardsStateAndRefusesAnotherKindsOrDamage) {
+  char dir[] = "/tmp/card_state_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  char why[256];
+  StateFile file;
+  ASSERT_TRUE(state_file_open(&file, dir, Kind::Dulvar, 0x260, why, sizeof why)) << why;
+  CardState saved{};
+  saved.known_ports = (1u << 17) | 1u;
+  saved.outputs[17] = 0xA5;
+  saved.output_groups = 1u << 23;
+  ASSERT_TRUE(state_file_save(file, saved));
+  CardState loaded{};
+  ASSERT_TRUE(state_file_load(file, &loaded));
+  EXPECT_EQ(saved.known_ports, loaded.known_ports);
+  EXPECT_EQ(0xA5, loaded.outputs[17]);
+  EXPECT_EQ(saved.output_groups, loaded.output_groups);
+  state_file_close(&file);
+
+  ASSERT_TRUE(state_file_open(&file, dir, Kind::Fenmar, 0x260, why, sizeof why)) << why;
+  EXPECT_FALSE(state_file_load(file, &loaded)) << "written for a dulvar card";
+  EXPECT_EQ(0u, loaded.known_ports);
+  ASSERT_EQ(3, pwrite(file.fd, "xyz", 3, 0));
+  EXPECT_FALSE(state_file_load(file, &loaded)) << "damaged";
+  state_file_close(&file);
+  std::system(("rm -rf " + std::string(dir)).c_str());
 }
 
 TEST(CardAccess, KindsAndCodesAreNamedAsTheHeadersSpellThem) {

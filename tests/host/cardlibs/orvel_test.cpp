@@ -54,6 +54,10 @@ TEST_F(Orvel, InitialChecksCardAddressAndOwnersInOrderAndChangesNothingOnFailure
   int card = -1;
   EXPECT_EQ(Orvel_No_Error, W_Orvel_Get_Card(&card));
   EXPECT_EQ(0, card);
+  // A card moved onto ports it cannot claim is not left driving its old base.
+  EXPECT_EQ(Orvel_Ports_In_Use, W_Orvel_Initial(0, 0x2A0));
+  EXPECT_EQ(Orvel_Card_Not_Initial, W_Orvel_DO_16(0, 1));
+  EXPECT_EQ(Orvel_No_Error, W_Orvel_Initial(1, 0x3F0)) << "its old ports were given back";
   EXPECT_EQ(Orvel_Invalid_Pointer, W_Orvel_Get_Card(nullptr));
 }
 

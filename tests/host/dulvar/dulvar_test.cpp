@@ -138,10 +138,12 @@ TEST_F(Dulvar, SecondSetupStartsANewTransferFromSlotZero) {
 }
 
 TEST_F(Dulvar, PulsesForACardNeverInitialisedReachNoOne) {
-  int status = 0, count = 0;
+  int status = 0, count = 5;
   io_out8(kBase + 2, 0x08);
   io_out8(kBase + 2, 0x00);
   EXPECT_EQ(Card_Not_Initial, W_Dulvar_INT_Status(&status, &count));
+  EXPECT_EQ(Transfer_Not_Armed, status);
+  EXPECT_EQ(0, count);
   int stopped = 5;
   EXPECT_EQ(Card_Not_Initial, W_Dulvar_INT_Stop(&stopped));
   EXPECT_EQ(5, stopped);

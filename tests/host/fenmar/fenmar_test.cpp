@@ -70,6 +70,10 @@ TEST_F(Fenmar, InitialChecksCardBaseLevelAndOverlapInOrder) {
   EXPECT_EQ(No_Error, W_Fenmar_Get_Card(&card));
   EXPECT_EQ(1, card) << "a failed initialise keeps the current card";
   EXPECT_EQ(Card_Not_Initial, W_Fenmar_Set_Card(2));
+  // A card moved onto ports it cannot claim is not left driving its old base.
+  EXPECT_EQ(Base_Address_In_Use, W_Fenmar_Initial(1, 0x2A8, 3));
+  EXPECT_EQ(Card_Not_Initial, W_Fenmar_DO_Port(0, 1));
+  EXPECT_EQ(No_Error, W_Fenmar_Initial(2, 0x200, 3)) << "its old ports were given back";
   EXPECT_EQ(Invalid_Card_Number, W_Fenmar_Set_Card(8));
   EXPECT_EQ(No_Error, W_Fenmar_Set_Card(0));
   // A rejected base frees the slot.

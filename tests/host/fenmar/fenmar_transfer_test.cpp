@@ -140,9 +140,12 @@ TEST_F(FenmarTransfer, ALevelThatCannotBeAttachedNeverProgressesAndNeverReportsD
 TEST_F(FenmarTransfer, RegistrationAndArmingCheckTheirArguments) {
   int status = 7, count = 7;
   EXPECT_EQ(Card_Not_Initial, W_Fenmar_INT_Setup());
-  EXPECT_EQ(Card_Not_Initial, W_Fenmar_INT_Status(&status, &count));
   EXPECT_EQ(Card_Not_Initial, W_Fenmar_INT_Stop(&count));
   EXPECT_EQ(7, count);
+  EXPECT_EQ(Card_Not_Initial, W_Fenmar_INT_Status(&status, &count));
+  EXPECT_EQ(Transfer_Not_Armed, status) << "a free slot has nothing armed, not a finished transfer";
+  EXPECT_EQ(0, count);
+  count = 7;
   ASSERT_EQ(No_Error, W_Fenmar_Initial(0, kBase, kLevel));
   EXPECT_EQ(Invalid_Port_Code, W_Fenmar_INT_Buffer(5, 1, g_input, kN));
   EXPECT_EQ(Invalid_Direction, W_Fenmar_INT_Buffer(0, 3, g_input, kN));
@@ -158,8 +161,12 @@ TEST_F(FenmarTransfer, RegistrationAndArmingCheckTheirArguments) {
   EXPECT_EQ(Transfer_Running, W_Fenmar_INT_Buffer(2, 2, g_pattern, 4));
   EXPECT_EQ(No_Error, W_Fenmar_INT_Setup()) << "a new set-up ends the running transfer";
   EXPECT_EQ(No_Error, W_Fenmar_INT_Status(&status, &count));
-  EXPECT_EQ(0, status);
+  EXPECT_EQ(Transfer_Not_Armed, status);
   EXPECT_EQ(0, count);
+  int stopped = -1;
+  EXPECT_EQ(No_Error, W_Fenmar_INT_Stop(&stopped));
+  EXPECT_EQ(No_Error, W_Fenmar_INT_Status(&status, &count));
+  EXPECT_EQ(Transfer_Not_Armed, status) << "stopping nothing arms nothing";
 }
 
 }  // namespace

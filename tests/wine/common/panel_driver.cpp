@@ -19,7 +19,46 @@ BOOL CALLBACK find_own_window(HWND window, LPARAM param) {
   return TRUE;
 }
 
+TimerRequest g_timer_request;
+decltype(&SetTimer) g_set_timer;  // user32's own
+
+UINT_PTR WINAPI recording_set_timer(HWND window, UINT_PTR id, UINT period_ms, TIMERPROC proc) {
+  g_timer_request = {window, id, period_ms};
+  return g_set_timer(window, id, period_ms, proc);
+}
+
+// Points this program's import of user32's SetTimer at the recorder: the
+// program's code is linked into the test, so its calls go through our own
+// import table.
+void listen_to_set_timer() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  auto *image = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
+  auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(image);
+  auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(image + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  auto *desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(image + dir.VirtualAddress);
+  for (; desc->Name; ++desc) {
+    if (lstrcmpiA(reinterpret_cast<char *>(image + desc->Name), "user32.dll") != 0) continue;
+    auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(image + desc->OriginalFirstThunk);
+    auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(image + desc->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      auto *by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(image + names->u1.AddressOfData);
+      if (lstrcmpA(reinterpret_cast<char *>(by_name->Name), "SetTimer") != 0) continue;
+      g_set_timer = reinterpret_cast<decltype(&SetTimer)>(slots->u1.Function);
+      DWORD old;
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+      slots->u1.Function = reinterpret_cast<ULONG_PTR>(recording_set_timer);
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+    }
+  }
+}
+
 }  // namespace
+
+TimerRequest panel_last_timer_request() { return g_timer_request; }
 
 HWND panel_find_own(const char *class_name) {
   Search search = {class_name, nullptr};
@@ -28,6 +67,8 @@ HWND panel_find_own(const char *class_name) {
 }
 
 HWND panel_start(const AppFrame *frame) {
+  listen_to_set_timer();
+  g_timer_request = {};
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA existing;
   if (!GetClassInfoA(instance, frame->class_name, &existing))

@@ -29,6 +29,15 @@ int panel_exit(HWND panel);
 // Runs the message loop for ms milliseconds (timers included).
 void panel_run_for(HWND panel, int ms);
 
+// The last SetTimer call this program made (panel_start listens from the
+// window's creation on): the window, the timer id and the period it asked for.
+struct TimerRequest {
+  HWND window;
+  UINT_PTR id;
+  UINT period_ms;
+};
+TimerRequest panel_last_timer_request();
+
 // Colour of a client pixel as the window shows it now.
 COLORREF panel_pixel(HWND panel, int x, int y);
 // Number of pixels of the colour in the client rectangle [left, right) x [top, bottom).

@@ -222,7 +222,7 @@ TEST_F(IntSample, DialogOpensWithListsAndDefaults) {
 
 TEST_F(IntSample, ListCloseUpStoresTheChoice) {
   const int second = 0x200 + Expected.address_step;
-  const std::string first_level = Expected.levels[0];
+  const std::string second_level = Expected.levels[1];  // differs from every start and none level
   setup({close_up(1004, 0),
          inspect([](HWND) { EXPECT_EQ(Expected.none_base, Base_Address) << "(NONE)"; }),
          close_up(1004, 1),
@@ -231,8 +231,8 @@ TEST_F(IntSample, ListCloseUpStoresTheChoice) {
          inspect([second](HWND) { EXPECT_EQ(second, Base_Address); }),
          close_up(1004, -1),
          inspect([](HWND) { EXPECT_EQ(Expected.none_base, Base_Address) << "no selection"; }),
-         close_up(1005, 0),
-         inspect([first_level](HWND) { EXPECT_EQ(std::atoi(first_level.c_str()), IRQ_Level); }),
+         close_up(1005, 1),
+         inspect([second_level](HWND) { EXPECT_EQ(std::atoi(second_level.c_str()), IRQ_Level); }),
          close_up(1005, -1),
          inspect([](HWND) { EXPECT_EQ(Expected.none_level, IRQ_Level) << "no level selected"; }),
          close_up(1005, 1),
@@ -312,7 +312,9 @@ TEST_F(IntSample, CountAboveTheLimitIsRefusedWithAMessage) {
 }
 
 TEST_F(IntSample, SecondOpeningShowsTheDefaultsAgain) {
-  setup({close_up(1004, 1), close_up(1005, 0), set_text(Expected.count_edit, "5"), post_command(IDOK)});
+  const int stored_level = Expected.default_level_index == 0 ? 1 : 0;  // not the default
+  setup({close_up(1004, 1), close_up(1005, stored_level), set_text(Expected.count_edit, "5"),
+         post_command(IDOK)});
   ASSERT_EQ(0x200, Base_Address);
   setup({inspect([](HWND dialog) {
            EXPECT_EQ(Expected.default_address_index, combo_selection(dialog, 1004));
@@ -321,7 +323,7 @@ TEST_F(IntSample, SecondOpeningShowsTheDefaultsAgain) {
          }),
          post_command(IDOK)});
   EXPECT_EQ(0x200, Base_Address) << "the stored address stays";
-  EXPECT_EQ(std::atoi(Expected.levels[0].c_str()), IRQ_Level);
+  EXPECT_EQ(std::atoi(Expected.levels[stored_level].c_str()), IRQ_Level) << "and the stored level";
   EXPECT_EQ(std::atoi(Expected.count_text), Total_Count);
 }
 

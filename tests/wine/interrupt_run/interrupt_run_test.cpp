@@ -21,7 +21,7 @@ class WholeProgram : public testing::Test {
     name = program;
     ASSERT_TRUE(start_program(&session, program)) << program;
   }
-  void expect_screen(const std::vector<TextLine> &lines) {
+  void expect_screen(const std::vector<TextLine> &lines, const char *shot_suffix = "") {
     RECT client;
     GetClientRect(session.window, &client);
     Canvas picture(client.right, client.bottom);
@@ -36,7 +36,7 @@ class WholeProgram : public testing::Test {
     }
     EXPECT_TRUE(shown) << report;
     if (const char *folder = std::getenv("KIT_SCREENSHOT_DIR")) {
-      const std::string path = std::string(folder) + "\\" + name + ".bmp";
+      const std::string path = std::string(folder) + "\\" + name + shot_suffix + ".bmp";
       EXPECT_TRUE(save_window(&session, path.c_str())) << path;
     }
   }
@@ -84,6 +84,20 @@ TEST_F(WholeProgram, DulvarListsTheBufferAfterTenTriggers) {
   for (int i = 0; i < 10; ++i) run_command(&session, 300);
   expect_screen(ten_triggers_listing("** The total count is %d **"));
   expect_exit_zero();
+}
+
+// Before any Setup the library knows no card: the query says nothing is
+// armed, so the window shows the count and lists nothing.
+TEST_F(WholeProgram, TriggersBeforeSetupListNothing) {
+  for (const char *program : {"dulvar_interrupt", "fenmar_interrupt"}) {
+    SCOPED_TRACE(program);
+    start(program);
+    run_command(&session, 300);
+    run_command(&session, 300);
+    expect_screen({{20, 30, "The Current Count = 0 "}}, "_before_setup");
+    expect_exit_zero();
+    kill_program(&session);
+  }
 }
 
 TEST_F(WholeProgram, FenmarListsTheBufferAfterTenTriggers) {

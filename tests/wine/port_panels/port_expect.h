@@ -34,6 +34,7 @@ struct PortExpect {
   ExpectedCall mixed[EXPECT_MAX_CALLS];
 
   int has_mode;  // the 96/144-bit selector (dulvar)
+  int channel_label_y[6];  // "CHn" at (5, y)
 };
 
 extern const PortExpect expect;

@@ -121,6 +121,10 @@ TEST_F(PortPanel, StartsWithoutACardAndIgnoresTicksAndClicks) {
   EXPECT_EQ(expect.height, outer.bottom - outer.top);
   ASSERT_NE(nullptr, GetMenu(panel));
   EXPECT_EQ(110u, GetMenuItemID(GetMenu(panel), 0));
+  TimerRequest timer = panel_last_timer_request();
+  EXPECT_EQ(panel, timer.window);
+  EXPECT_EQ(expect.timer_id, timer.id);
+  EXPECT_EQ(50u, timer.period_ms);
 
   HWND selector = panel_selector(panel);
   EXPECT_EQ(expect.entries, SendMessageA(selector, CB_GETCOUNT, 0, 0));
@@ -447,8 +451,11 @@ TEST_F(PortPaint, LabelsAndCaptionsOnChannelZeroOnly) {
           << "no caption, channel " << c;
     }
   }
-  for (int c = 0; c < expect.channels; ++c)
-    EXPECT_EQ(kBlue, at(5, row(c))) << "CH" << c << " at (5, " << row(c) << ")";
+  for (int c = 0; c < expect.channels; ++c) {
+    int y = expect.channel_label_y[c];
+    EXPECT_EQ(kBlue, at(5, y)) << "CH" << c << " at (5, " << y << ")";
+    EXPECT_EQ(LTGRAY, at(5, y - 1)) << "CH" << c << " starts at y " << y;
+  }
   EXPECT_EQ(LTGRAY, at(5, row(expect.channels)));
 }
 

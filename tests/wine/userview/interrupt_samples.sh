@@ -4,11 +4,14 @@
 # Interrupt Trigger from the menu until the values are listed, a
 # screenshot, and Exit. What the window shows is checked row by row (text
 # is black on white): the rows the program writes, and nothing below them.
-#   interrupt_samples.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM
+# With ADDRESS, that base address is chosen in the dialog first, on the
+# default rack (without it the dialog's default address is kept).
+#   interrupt_samples.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM [ADDRESS]
 set -uo pipefail
 . "$(dirname "$0")/userview.sh"
 sim=$1 shots=$2 program=$3
 mkdir -p "$shots"
+uv_at_address "$program" "" "" "${4:-}"
 
 # rows_with_text FILE X0 Y...: for each row y (client coordinates of the
 # line's top), 1 if it holds text, else 0.
@@ -33,6 +36,17 @@ win=$(uv_window "$title")
 uv_menu "$win" 0                                  # Setup
 dlg=$(uv_window "$dialog")
 [ -n "$dlg" ] || { import -window root "$shots/$program-failed.png"; uv_fail "Setup opened no dialog \"$dialog\""; uv_done; }
+# The base-address list (dialog units) and its address step: entry 0 is
+# "(NONE)", then the addresses from 200H.
+case $program in
+  fenmar_interrupt) base_list="85 21 76" step=4 ;;
+  dulvar_interrupt) base_list="86 19 76" step=16 ;;
+  wendal_interrupt) base_list="89 12 76" step=2 ;;
+esac
+if [ -n "$UV_ADDRESS" ]; then
+  uv_dialog_choose "$dlg" $base_list $((1 + (0x$UV_ADDRESS - 0x200) / step))
+  uv_note "chose ${UV_ADDRESS}H in the Setup dialog"
+fi
 case $program in
   fenmar_interrupt) uv_dialog_edit "$dlg" 85 64 76 13 3; count=3 ;;
   dulvar_interrupt) uv_dialog_edit "$dlg" 86 64 76 15 3; count=3 ;;
@@ -50,7 +64,7 @@ fi
 sleep 0.5
 shot=$UV_TMP/$program.png
 uv_shot "$win" "$shot"
-cp "$shot" "$shots/$program.png"
+cp "$shot" "$shots/$UV_NAME.png"
 cx=$UV_CLIENT_X cy=$UV_CLIENT_Y
 
 case $program in

@@ -5,7 +5,8 @@
 # cable joins output n to input n) turn red within two polls of the last
 # click while an unclicked lamp stays white; then choose "(None)", click one
 # more output lamp and see that nothing changes; a screenshot, and Exit.
-#   lamp_panels.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM
+# With ADDRESS the same at that address on the default rack.
+#   lamp_panels.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM [ADDRESS]
 set -uo pipefail
 . "$(dirname "$0")/userview.sh"
 sim=$1 shots=$2 program=$3
@@ -31,6 +32,8 @@ pellin_panel  Pellin  152   170   210     2    kestan@2A8,kestan@208,kestan@212 
 row=$(echo "$lamp_programs" | awk -v p="$program" '$1 == p')
 [ -n "$row" ] || { echo "lamp_panels.sh: no scenario for $program"; exit 2; }
 read -r _ title sel_x sel_y address step rack x0 dx per_row in_y out_y row_dy clicks idle after <<<"$row"
+uv_at_address "$program" "$address" "$rack" "${4:-}"
+address=$UV_ADDRESS
 entry=$((2 + (0x$address - 0x200) / step))
 IFS=, read -r -a clicked <<<"$clicks"
 
@@ -66,7 +69,6 @@ click_output() {
   uv_client_click "$win" $(($(lamp_x "$1") + 8)) $(($(lamp_y "$1" "$out_y") + 8))
 }
 
-export KESTAN_SIM_RACK=$rack
 uv_start "$sim" "$program"
 win=$(uv_window "$title")
 [ -n "$win" ] || { import -window root "$shots/$program-failed.png"; uv_fail "no window \"$title\""; uv_done; }
@@ -97,7 +99,7 @@ sleep 0.3
 uv_shot "$win" "$shot"
 expect_lamps "$shot" "frozen by (None)" "$red" "${lit[@]}"
 expect_lamps "$shot" "clicked while (None)" "$white" "out:$after" "in:$after" "out:$idle" "in:$idle"
-cp "$shot" "$shots/$program.png"
+cp "$shot" "$shots/$UV_NAME.png"
 
 uv_menu_click "$win" 20                           # Exit, the menu bar's only command
 code=$(uv_wait_exit 10)

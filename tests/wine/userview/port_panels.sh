@@ -16,8 +16,8 @@
 # lands on a range the library cannot claim and the lamps show it (no card:
 # nothing is read). dulvar_panel also goes to 96-bit and back: channels 4
 # and 5 disappear, are not clickable meanwhile, and come back with the state
-# they had.
-#   port_panels.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM
+# they had. With ADDRESS the same at that address on the default rack.
+#   port_panels.sh SIMULATOR_DIR SCREENSHOT_DIR PROGRAM [ADDRESS]
 set -uo pipefail
 . "$(dirname "$0")/userview.sh"
 sim=$1 shots=$2 program=$3
@@ -39,6 +39,8 @@ dulvar_panel Dulvar 252,340 220 16 kestan@218,kestan@238 channels 1:B:0 450,340 
 row=$(awk -v p="$program" '$1 == p' <<<"$programs")
 [ -n "$row" ] || { echo "port_panels.sh: no scenario for \"$program\"" >&2; exit 2; }
 read -r _ title selector address step rack cable open mode outputs <<<"$row"
+uv_at_address "$program" "$address" "$rack" "${4:-}"
+address=$UV_ADDRESS
 entry=$((1 + (0x$address - 0x200) / step))
 IFS=, read -r sel_x sel_y <<<"$selector"
 IFS=: read -r open_ch open_group open_bit <<<"$open"
@@ -173,7 +175,7 @@ switch_modes() {
   uv_choose "$win" "$mode_x" "$mode_y" 0
   sleep 0.3
   uv_shot "$win" "$shot"
-  cp "$shot" "$shots/$program-96bit.png"
+  cp "$shot" "$shots/$UV_NAME-96bit.png"
   expect_row_shown 0
   expect_frame 3 A green
   expect_row_gone 4
@@ -206,7 +208,6 @@ switch_modes() {
 
 # --- the scenario ------------------------------------------------------------------
 
-export KESTAN_SIM_RACK=$rack
 uv_start "$sim" "$program"
 win=$(uv_window "$title")
 [ -n "$win" ] || fail_with_screen "no window \"$title\""
@@ -230,7 +231,7 @@ for field in "${outputs[@]}"; do
   set_output "$c" "$g" "$b"
 done
 [ "$mode_x" != - ] && switch_modes
-cp "$result" "$shots/$program.png"
+cp "$result" "$shots/$UV_NAME.png"
 
 uv_menu_click "$win" 20                           # Exit, the menu bar's only command
 code=$(uv_wait_exit 10)

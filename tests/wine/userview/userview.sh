@@ -133,12 +133,31 @@ uv_client_click() {
 # and closes the list with Return, as a person picks an entry (the program
 # sees the list close: CBN_CLOSEUP).
 uv_choose() {
-  local w=$1 keys=(Home) i
-  for ((i = 0; i < $4; i++)); do keys+=(Down); done
-  uv_client_click "$w" $(($2 + 30)) $(($3 + 10))
+  uv_client_click "$1" $(($2 + 30)) $(($3 + 10))
+  uv_pick_entry "$4"
+}
+
+# uv_pick_entry INDEX: in the drop-down list just opened, entry INDEX (0
+# first) from the keyboard, then Return closes the list on it.
+uv_pick_entry() {
+  local keys=(Home) i
+  for ((i = 0; i < $1; i++)); do keys+=(Down); done
   sleep 0.4
   xdotool key --delay 30 "${keys[@]}" Return
   sleep 0.2
+}
+
+# uv_at_address PROGRAM ADDRESS RACK [AT]: the scenario's address and rack.
+# AT (hexadecimal, the scenario's optional last argument) replaces the
+# scenario's own ADDRESS and runs on the default rack, the Kestan card at
+# 2A8H that the simulated PC holds out of the box; without it the scenario's
+# RACK is the PC (none: the default rack). Sets UV_ADDRESS, and UV_NAME for the screenshots: the
+# program, followed by the address when AT was given.
+uv_at_address() {
+  UV_ADDRESS=${4:-$2} UV_NAME=$1${4:+-${4}H}
+  local rack=$3
+  [ -n "${4:-}" ] && rack=""
+  if [ -n "$rack" ]; then export KESTAN_SIM_RACK=$rack; else unset KESTAN_SIM_RACK; fi
 }
 
 # uv_wait_exit SECONDS: waits for the program to end; prints its exit code,
@@ -167,6 +186,13 @@ UV_DLG_Y=${UV_DLG_Y:-23}
 # dialog units, as in the template.
 uv_dialog_click() {
   uv_click "$1" $((UV_DLG_X + 2 * $2 + $4)) $((UV_DLG_Y + 2 * $3 + $5))
+}
+
+# uv_dialog_choose DIALOG X Y W INDEX: drops down the combo box at X, Y
+# (dialog units, W wide) and closes it on entry INDEX.
+uv_dialog_choose() {
+  uv_dialog_click "$1" "$2" "$3" "$4" 12
+  uv_pick_entry "$5"
 }
 
 # uv_dialog_edit DIALOG X Y W H TEXT: click into an edit field, clear it and
