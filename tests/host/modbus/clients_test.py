@@ -112,6 +112,14 @@ class KestanCard(ServerCase):
         self.assertIn("Illegal function", out)
         self.assertEqual(before, client.read_coils(7, 1, slave=1).bits[0])
         self.assertEqual(GATEWAY_TARGET, client.read_coils(0, 1, slave=2).exception_code)
+        # Another run on the served card is turned away, not left hanging or
+        # let loose on the outputs the server keeps.
+        other = subprocess.run([KESTAN_IO, "--simulator", "--base", "0x2A8", "write", "7", str(int(not before))],
+                               capture_output=True, text=True, timeout=10,
+                               env=dict(os.environ, KESTAN_IO_STATE_DIR=server.state_dir.name))
+        self.assertEqual(8, other.returncode, other.stderr)
+        self.assertIn("is in use", other.stderr)
+        self.assertEqual(before, client.read_coils(7, 1, slave=1).bits[0])
         client.close()
         self.assertEqual(2, server.text().count("refused: the server is read-only"))
 
