@@ -20,7 +20,7 @@ library before it writes, so a one-line write never switches off the
 card's other outputs.
 """
 
-from ._native import CardError, PortRightsError, KestanError, use_simulator, layer
+from ._native import CardError, CardInUseError, PortRightsError, KestanError, use_simulator, layer
 from .card import Card, KINDS
 
-__all__ = ["Card", "KINDS", "CardError", "PortRightsError", "KestanError", "use_simulator", "layer"]
+__all__ = ["Card", "KINDS", "CardError", "CardInUseError", "PortRightsError", "KestanError", "use_simulator", "layer"]

@@ -10,6 +10,7 @@ _LIB_DIR = os.environ.get("KESTAN_LIB_DIR") or os.path.normpath(os.path.join(_HE
 
 NO_RIGHTS = -101
 NO_LAYER = -102
+IN_USE = -103
 
 
 class KestanError(Exception):
@@ -31,6 +32,14 @@ class PortRightsError(KestanError):
 
     def __init__(self, code, reason):
         self.code = code
+        self.reason = reason
+        super().__init__(reason)
+
+
+class CardInUseError(KestanError):
+    """Another program (such as a kestan-io serve) holds the card's state file."""
+
+    def __init__(self, reason):
         self.reason = reason
         super().__init__(reason)
 

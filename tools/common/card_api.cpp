@@ -1,6 +1,7 @@
 // The C interface of the card-access layer (card_api.h).
 #include "card_api.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -26,7 +27,9 @@ bool on_simulator() { return std::strcmp(io_layer(), "simulator") == 0; }
 // and recorded after.
 template <class Call>
 int writing(kit_card *c, Call call) {
-  if (c->file.fd >= 0 && cardio::state_file_lock(c->file)) {
+  if (c->file.fd >= 0 && !cardio::state_file_lock(c->file)) {
+    if (errno == EWOULDBLOCK) return KIT_CARD_IN_USE;  // writing now would undo the holder's outputs
+  } else if (c->file.fd >= 0) {
     cardio::CardState recorded;
     if (cardio::state_file_load(c->file, &recorded)) {
       int code = cardio::card_resync(c->card, recorded);
@@ -62,6 +65,11 @@ KIT_API int kit_card_open(const char *kind, int number, int base, int irq, kit_c
   cardio::CardState recorded{};
   bool have = cardio::state_file_open(&c->file, dir, info->kind, base, why, sizeof why) &&
               cardio::state_file_load(c->file, &recorded);
+  if (c->file.in_use) {
+    std::snprintf(g_reason, sizeof g_reason, "%s", why);
+    delete c;
+    return KIT_CARD_IN_USE;
+  }
   int code = cardio::card_open(&c->card, info->kind, number, base, irq, have ? &recorded : nullptr);
   if (c->file.fd >= 0) {
     if (code == 0) cardio::state_file_save(c->file, c->card.state);

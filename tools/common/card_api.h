@@ -20,6 +20,7 @@ typedef struct kit_card kit_card;
 #define KIT_CARD_UNKNOWN_KIND (-100) /* no card kind of that name */
 #define KIT_CARD_NO_RIGHTS    (-101) /* the port rights are refused: kit_card_reason says why */
 #define KIT_CARD_NO_LAYER     (-102) /* the port layer is not installed */
+#define KIT_CARD_IN_USE       (-103) /* another program (a kestan-io serve) holds the card */
 
 /* Opens card number at base ("kestan", "orvel", ... "dulvar"). */
 int kit_card_open(const char *kind, int number, int base, int irq, kit_card **card);

@@ -73,7 +73,12 @@ bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char
   file->fd = fd;
   file->kind = kind;
   if (!state_file_lock(*file)) {
-    std::snprintf(why, why_size, "cannot lock %s: %s", path, std::strerror(errno));
+    file->in_use = errno == EWOULDBLOCK;
+    if (file->in_use)
+      std::snprintf(why, why_size, "the card at %03XH is in use: another program holds %s (a kestan-io serve holds it while it runs)",
+                    static_cast<unsigned>(base), path);
+    else
+      std::snprintf(why, why_size, "cannot lock %s: %s", path, std::strerror(errno));
     close(fd);
     file->fd = -1;
     return false;
@@ -121,10 +126,22 @@ bool state_file_save(const StateFile &file, const CardState &state) {
   return ftruncate(file.fd, 0) == 0 && pwrite(file.fd, text, n, 0) == n;
 }
 
+// Another tool's run holds the lock for milliseconds; a server holds it for
+// as long as it runs. Waiting this long tells the two apart without leaving
+// a caller hanging on a card that is in use.
+constexpr int kLockWaitMs = 2000;
+constexpr int kLockPollMs = 5;
+
 bool state_file_lock(const StateFile &file) {
-  while (flock(file.fd, LOCK_EX) != 0)
-    if (errno != EINTR) return false;
-  return true;
+  for (int waited = 0;; waited += kLockPollMs) {
+    if (flock(file.fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (waited >= kLockWaitMs) {
+      errno = EWOULDBLOCK;
+      return false;
+    }
+    usleep(kLockPollMs * 1000);
+  }
 }
 
 void state_file_unlock(const StateFile &file) { flock(file.fd, LOCK_UN); }

@@ -24,6 +24,7 @@ namespace cardio {
 struct StateFile {
   int fd = -1;
   Kind kind = Kind::Kestan;
+  bool in_use = false;  // the open failed because another program holds the lock
 };
 
 // The folder for the simulated or the real PC, into path (size bytes):
@@ -32,7 +33,8 @@ struct StateFile {
 void state_dir(bool simulator, char *path, size_t size);
 
 // Opens (creating it and its folder) and locks the file of the card base.
-// False with a one-line reason in why when it cannot.
+// False with a one-line reason in why when it cannot; in_use tells that
+// another program still held the lock after a wait of two seconds.
 bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char *why, size_t why_size);
 // The recorded state; false (state all unknown) when the file is empty,
 // damaged, or was written for another kind of card at that base.
@@ -40,7 +42,8 @@ bool state_file_load(const StateFile &file, CardState *state);
 bool state_file_save(const StateFile &file, const CardState &state);
 void state_file_close(StateFile *file);
 // For a holder that keeps the file open between calls: give the lock up
-// and take it again.
+// and take it again (false, errno EWOULDBLOCK, when another program still
+// holds it after two seconds).
 void state_file_unlock(const StateFile &file);
 bool state_file_lock(const StateFile &file);
 

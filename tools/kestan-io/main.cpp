@@ -89,7 +89,7 @@ const char kHelpTail[] =
   "inputs: inputs, input registers: input words and counters, holding registers:\n"
   "output words and 8255 group directions; the map is in docs/programming.md), until\n"
   "SIGTERM or Ctrl-C, which leave the outputs as they are. It holds the card's state\n"
-  "file meanwhile: other runs on that card wait until it stops. Serve options:\n"
+  "file meanwhile: other runs on that card end with status 8. Serve options:\n"
   "  --modbus [ADDRESS:]PORT  where to listen; 127.0.0.1 unless ADDRESS is given\n"
   "                           (0.0.0.0: every interface; port 0: the system chooses)\n"
   "  --allow-writes           accept writes (else every write gets exception 01H)\n"
@@ -101,7 +101,8 @@ const char kHelpTail[] =
   "the code, e.g. \"Invalid_Channel_Number (12)\", and what to do); 2 the command line\n"
   "is wrong; 3 the port layer is not installed; 4 no right to the card's ports (root\n"
   "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
-  "6 probe: nothing answers; 7 serve: the address cannot be listened on.\n";
+  "6 probe: nothing answers; 7 serve: the address cannot be listened on; 8 the card\n"
+  "is in use (another program, such as a kestan-io serve, held it for 2 seconds).\n";
 
 void print_help() {
   std::printf(kHelpHead);

@@ -1,6 +1,6 @@
 // kestan-io serve: the card on Modbus/TCP (tools/modbus) for as long as the
 // server runs. The server owns the card meanwhile: it holds the card's state
-// file (other kestan-io runs on that card wait until it stops) and records
+// file (other kestan-io runs on that card end with status 8) and records
 // every write in it, so the next run starts from what the card drives.
 #include "serve_command.h"
 #include "session.h"

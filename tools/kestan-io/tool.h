@@ -15,6 +15,7 @@ constexpr int kExitNoRights = 4;      // the process may not access the card's p
 constexpr int kExitBusy = 5;          // the ports belong to the kernel (see --force)
 constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
 constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
+constexpr int kExitInUse = 8;         // another program (a kestan-io serve) holds the card
 
 // One line on stderr, "kestan-io: why (kestan-io --help tells more)"; returns kExitUsage.
 int usage_error(const char *why);

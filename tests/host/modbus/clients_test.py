@@ -112,6 +112,14 @@ class KestanCard(ServerCase):
         self.assertIn("Illegal function", out)
         self.assertEqual(before, client.read_coils(7, 1, slave=1).bits[0])
         self.assertEqual(GATEWAY_TARGET, client.read_coils(0, 1, slave=2).exception_code)
+        # Another run on the served card is turned away, not left hanging or
+        # let loose on the outputs the server keeps.
+        other = subprocess.run([KESTAN_IO, "--simulator", "--base", "0x2A8", "write", "7", str(int(not before))],
+                               capture_output=True, text=True, timeout=10,
+                               env=dict(os.environ, KESTAN_IO_STATE_DIR=server.state_dir.name))
+        self.assertEqual(8, other.returncode, other.stderr)
+        self.assertIn("is in use", other.stderr)
+        self.assertEqual(before, client.read_coils(7, 1, slave=1).bits[0])
         client.close()
         self.assertEqual(2, server.text().count("refused: the server is read-only"))
 
@@ -145,9 +153,12 @@ class Connections(ServerCase):
         first, second = server.client(), server.client()
         extra = socket.create_connection(("127.0.0.1", server.port), timeout=3)
         self.assertEqual(b"", extra.recv(16))
+        extra.close()
         self.assertFalse(second.read_coils(0, 8, slave=1).isError())
         time.sleep(1.6)
-        self.assertFalse(server.client().read_discrete_inputs(0, 8, slave=1).isError())
+        third = server.client()
+        self.assertFalse(third.read_discrete_inputs(0, 8, slave=1).isError())
+        third.close()
         self.assertIn("refused: already 2 clients", server.text())
         self.assertEqual(2, server.text().count("idle for 1 s"))
         first.close()
@@ -163,7 +174,9 @@ class Connections(ServerCase):
         raw.sendall(bytes([0, 8, 0, 0, 0x01, 0x00, 1, 1, 0, 0, 0, 1]))  # a length of 256
         self.assertEqual(b"", raw.recv(64))
         raw.close()
-        self.assertFalse(server.client().read_coils(0, 32, slave=1).isError())
+        client = server.client()
+        self.assertFalse(client.read_coils(0, 32, slave=1).isError())
+        client.close()
         self.assertIn("disconnected: not a Modbus/TCP frame", server.text())
 
 
