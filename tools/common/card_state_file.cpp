@@ -16,52 +16,14 @@ namespace cardio {
 namespace {
 
 const char kHeader[] = "kestan card state 1";
-const char kSystemDir[] = "/run/kestan-io";
 constexpr size_t kMaxText = 1024;
 
-// mkdir -p, each new folder private to the user.
-bool make_dirs(const char *path) {
-  char part[512];
-  if (std::snprintf(part, sizeof part, "%s", path) >= static_cast<int>(sizeof part)) return false;
-  for (char *p = part + 1; *p; ++p) {
-    if (*p != '/') continue;
-    *p = '\0';
-    if (mkdir(part, 0700) != 0 && errno != EEXIST) return false;
-    *p = '/';
-  }
-  return mkdir(part, 0700) == 0 || errno == EEXIST;
-}
-
 }  // namespace
-
-void state_dir(bool simulator, char *path, size_t size) {
-  const char *set = std::getenv("KESTAN_IO_STATE_DIR");
-  if (set && *set) {
-    std::snprintf(path, size, "%s/%s", set, simulator ? "simulator" : "hardware");
-    return;
-  }
-  // The records of a simulated PC's cards go with that PC (its file, KESTAN_SIM_PC).
-  const char *pc = simulator ? std::getenv("KESTAN_SIM_PC") : nullptr;
-  if (pc && *pc) {
-    std::snprintf(path, size, "%s.kestan-io", pc);
-    return;
-  }
-  if (!simulator && make_dirs(kSystemDir) && access(kSystemDir, W_OK) == 0) {
-    std::snprintf(path, size, "%s", kSystemDir);
-    return;
-  }
-  const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-  const char *machine = simulator ? "simulator" : "hardware";
-  if (runtime && *runtime)
-    std::snprintf(path, size, "%s/kestan-io/%s", runtime, machine);
-  else
-    std::snprintf(path, size, "/tmp/kestan-io-%u/%s", static_cast<unsigned>(getuid()), machine);
-}
 
 bool state_file_open(StateFile *file, const char *dir, Kind kind, int base, char *why, size_t why_size) {
   char path[600];
   std::snprintf(path, sizeof path, "%s/card-%03X.state", dir, static_cast<unsigned>(base));
-  if (!make_dirs(dir)) {
+  if (!make_record_dirs(dir)) {
     std::snprintf(why, why_size, "cannot make %s: %s", dir, std::strerror(errno));
     return false;
   }

@@ -1,12 +1,7 @@
 // What the tools wrote to a card, kept in one locked file per card base, so
 // that the next process starts from the outputs the card really drives.
 //
-// The file lives in a folder per machine: the real PC's and the simulated
-// PC's cards are different cards. KESTAN_IO_STATE_DIR names the folder;
-// without it the real PC's is /run/kestan-io when that can be made (it
-// lasts until the machine is switched off, as the outputs do), else
-// $XDG_RUNTIME_DIR/kestan-io/hardware or /tmp/kestan-io-UID/hardware; the
-// simulated PC's is .../simulator beside it.
+// card_records.h says where the files live.
 //
 // The file is held with an exclusive lock (flock) from state_file_open to
 // state_file_close, so two tools working on one card take turns. It is
@@ -18,6 +13,7 @@
 #include <cstddef>
 
 #include "card_access.h"
+#include "card_records.h"
 
 namespace cardio {
 

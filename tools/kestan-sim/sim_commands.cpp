@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "card_records.h"
 #include "iosim.h"
 
 namespace {
@@ -127,8 +128,18 @@ int status(char **, int) {
   return kExitOk;
 }
 
+// kestan-io's records of what it wrote to a card: a card that comes up
+// afresh drives nothing, and a record kept past that would switch its old
+// outputs back on at kestan-io's next write.
+void forget_records(int base) {
+  char dir[512];
+  cardio::state_dir(true, dir, sizeof dir);
+  cardio::forget_card_records(dir, base);
+}
+
 int reset(char **, int) {
   iosim_reset();
+  forget_records(-1);
   std::printf("simulated PC reset to its rack\n");
   return kExitOk;
 }
@@ -142,7 +153,9 @@ int plug(char **args, int) {
   std::snprintf(kind, sizeof kind, "%.*s", static_cast<int>(at - args[0]), args[0]);
   char done[64];
   std::snprintf(done, sizeof done, "%s plugged at %XH", kind, base);
-  return answer(iosim_plug(kind, base), done);
+  int code = iosim_plug(kind, base);
+  if (code == IOSIM_OK) forget_records(base);
+  return answer(code, done);
 }
 
 int unplug(char **args, int) {
@@ -150,7 +163,9 @@ int unplug(char **args, int) {
   if (!parse_base(args[0], &base)) return usage_error("want a hexadecimal base, not", args[0]);
   char done[48];
   std::snprintf(done, sizeof done, "card at %XH unplugged", base);
-  return answer(iosim_unplug(base), done);
+  int code = iosim_unplug(base);
+  if (code == IOSIM_OK) forget_records(base);
+  return answer(code, done);
 }
 
 int cable(char **args, int) {
@@ -305,7 +320,7 @@ int journal(char **args, int count) {
 
 const SimCommand kSimCommands[] = {
     {"status", "", 0, 0, "cards, their lines and the claims of running programs", status},
-    {"reset", "", 0, 0, "back to the rack, every card at power-up, claims forgotten", reset},
+    {"reset", "", 0, 0, "back to the rack, every card at power-up, claims and kestan-io's records forgotten", reset},
     {"plug", "KIND@BASE", 1, 1, "plug a card, e.g. orvel@300", plug},
     {"unplug", "BASE", 1, 1, "take out the card with that base", unplug},
     {"cable", "BASE on|off", 2, 2, "put the card's test cable in or pull it out", cable},

@@ -109,6 +109,10 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
   ToolRun r = run(kSim + " status");
   EXPECT_FALSE(has(r.out, "orvel")) << r.out;
   EXPECT_TRUE(has(r.out, "outputs 0x00000000")) << "reset puts the card at power-up: " << r.out;
+  // kestan-io's record of output 1 went with the power-up: its next write
+  // switches on what it is told, not output 1 again.
+  EXPECT_EQ(0, run(kIo + " write 2 1").exit_code);
+  EXPECT_TRUE(has(run(kSim + " status").out, "outputs 0x00000004")) << run(kSim + " status").out;
   ToolRun help = run(kSim + " --help");
   EXPECT_EQ(0, help.exit_code);
   for (const char *word : {"status", "reset", "plug", "unplug", "cable", "set", "release", "watch", "journal"})
