@@ -7,7 +7,7 @@
  * then found no way to attach the level; and the status query of a free card
  * slot (Card_Not_Initial) writes Transfer_Not_Armed and a count of 0 when
  * both pointers are given.
- * Codes 0 to 8 and 30 mean what they mean for the kestan library, with one
+ * Codes 0 to 8, 20 and 30 mean what they mean for the kestan library, with one
  * addition: an initialise whose ports cannot be claimed (Base_Address_In_Use
  * from other hardware or another driver) leaves that card's slot free, as an
  * invalid base address does, so later calls on it return Card_Not_Initial.
@@ -37,6 +37,7 @@ enum {
   Invalid_Card_Number = 2,   /* card number outside 0 to 7 */
   Invalid_Base_Address = 4,  /* outside the card's range or off its step */
   Base_Address_In_Use = 6,   /* another card (slot, hardware or other driver) holds some of the ports */
+  Invalid_Counter_Number = 20, /* wendal: counter outside 0 to 2 */
   Invalid_Pointer = 30       /* a buffer or out-parameter pointer is null (checked after the other arguments) */
 };
 #endif

@@ -10,6 +10,7 @@ namespace {
 // mode 2 rate generator (bits 3-1), binary.
 constexpr uint8_t kCounter1Mode2 = 0x74;
 constexpr uint8_t kCounter2Mode2 = 0xB4;
+constexpr unsigned kCounterSelectShift = 6;  // a latch command is the counter's select bits alone
 
 unsigned short timer_port(const ppicard::Card &card, unsigned reg) {
   return static_cast<unsigned short>(static_cast<unsigned>(card.base) + kTimerOffset + reg);
@@ -65,6 +66,19 @@ int clock_stop(ppicard::Library &lib) {
   ppicard::Card *c = ppicard::current_card(lib);
   if (!c) return Card_Not_Initial;
   idle_clock(*c);
+  return No_Error;
+}
+
+int counter_read(ppicard::Library &lib, int counter, unsigned *count) {
+  ppicard::Card *c = ppicard::current_card(lib);
+  if (!c) return Card_Not_Initial;
+  if (counter < 0 || counter >= kCounters) return Invalid_Counter_Number;
+  if (!count) return Invalid_Pointer;
+  const unsigned k = static_cast<unsigned>(counter);
+  io_out8(timer_port(*c, kTimerControl), static_cast<uint8_t>(k << kCounterSelectShift));
+  const unsigned low = io_in8(timer_port(*c, k));
+  const unsigned high = io_in8(timer_port(*c, k));
+  *count = low | high << 8;
   return No_Error;
 }
 

@@ -1,6 +1,7 @@
-// The Wendal card's sampling clock: its 8254 at base + 8, counter 1 counting
+// The Wendal card's 8254 at base + 8: the sampling clock, counter 1 counting
 // the 2,000,000 Hz clock and feeding counter 2, whose output requests the
-// card's interrupt once per divisor 1 x divisor 2 clock periods.
+// card's interrupt once per divisor 1 x divisor 2 clock periods; and the
+// latched read of any of its three counters.
 #ifndef KIT_WENDAL_SAMPLING_CLOCK_H
 #define KIT_WENDAL_SAMPLING_CLOCK_H
 
@@ -14,6 +15,7 @@ constexpr unsigned kTimerOffset = 8;  // counter 0 at + 8, 1 at + 9, 2 at + 10, 
 constexpr unsigned kTimerControl = 3;
 constexpr int64_t kMaxCount = 65536;  // written as 0
 constexpr int64_t kMinCount = 2;      // mode 2 cannot divide by 1
+constexpr int kCounters = 3;
 
 // Two counts a, b (kMinCount to kMaxCount) with a x b = d1 x d2: the given
 // pair when it fits, else the first split of the product that does.
@@ -23,6 +25,8 @@ bool split_divisors(int d1, int d2, unsigned *a, unsigned *b);
 void idle_clock(ppicard::Card &card);
 int clock_start(ppicard::Library &lib, int d1, int d2);
 int clock_stop(ppicard::Library &lib);
+// Counter latch command, then the count's low and high byte.
+int counter_read(ppicard::Library &lib, int counter, unsigned *count);
 
 }  // namespace wendal
 

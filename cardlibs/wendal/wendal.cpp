@@ -39,5 +39,8 @@ int WENDAL_API W_Wendal_INT_Buffer(int port_code, int direction, int *buffer, in
   return ppicard::transfer_buffer(g_lib, port_code, direction, reinterpret_cast<int32_t *>(buffer), count);
 }
 int WENDAL_API W_Wendal_INT_Setup(void) { return ppicard::transfer_setup(g_lib); }
+int WENDAL_API W_Wendal_Counter_Read(int counter, unsigned int *count) {
+  return wendal::counter_read(g_lib, counter, count);
+}
 
 }  // extern "C"

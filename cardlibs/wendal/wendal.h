@@ -44,6 +44,10 @@ int WENDAL_API W_Wendal_INT_Status(int *status, int *count);                    
 int WENDAL_API W_Wendal_INT_Stop(int *count);                                        /* 11 */
 int WENDAL_API W_Wendal_INT_Buffer(int port_code, int direction, int *buffer, int count); /* 12 */
 int WENDAL_API W_Wendal_INT_Setup(void);                                             /* 13 */
+/* Latches 8254 counter 0, 1 or 2 and stores its count, 0 to 65535: counter
+ * latch command, then the low and the high byte. The sampling clock runs on
+ * counters 1 and 2; no call programs counter 0. */
+int WENDAL_API W_Wendal_Counter_Read(int counter, unsigned int *count);              /* 14 */
 
 #ifdef __cplusplus
 }

@@ -41,6 +41,7 @@ enum {
   Invalid_Base_Address   = 4,  /* base address outside the card's range or off its step;
                                   the initialising call then frees that card's slot */
   Base_Address_In_Use    = 6,  /* another initialised card holds the base address */
+  Invalid_Counter_Number = 20, /* counter outside 0 to 2 */
   Invalid_Pointer        = 30  /* the pointer that should receive the result is null;
                                   checked after the card slot and the other arguments */
 };
@@ -52,7 +53,6 @@ enum {
   Invalid_Port16_Number  = 9,  /* 16-bit port number outside 0 to 1 */
   Invalid_Channel_Number = 12, /* channel outside 0 to 31 */
   Invalid_DO_Value       = 17, /* single-channel output value other than 0 or 1 */
-  Invalid_Counter_Number = 20, /* counter outside 0 to 2 */
   Invalid_Counter_Mode   = 21  /* counter mode outside 0 to 5 */
 };
 

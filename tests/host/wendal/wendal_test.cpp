@@ -2,6 +2,8 @@
 // port sequences and divisors.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "iosim.h"
 #include "port_sequence.h"
 #include "wendal.h"
@@ -22,6 +24,7 @@ struct Wendal : ::testing::Test {
   }
   void TearDown() override {
     for (int card = 0; card < 8; ++card) W_Wendal_Initial(card, 0, 3);
+    iosim_clock_manual(0);
   }
   void init() {
     ASSERT_EQ(No_Error, W_Wendal_Initial(0, kBase, 5));
@@ -101,6 +104,38 @@ TEST_F(Wendal, ClockStartLoadsCounterTwoThenCounterOneInModeTwo) {
       {OUT8, 0x30B, 0xB4}, {OUT8, 0x30B, 0x74},
   };
   EXPECT_PORTS(seq);
+}
+
+// The read of each counter is the latch command, then the count's low and
+// high byte; counter 2 of a running clock (divisor 2 x 1000) has counted down
+// by one per two clock periods.
+TEST_F(Wendal, CounterReadLatchesThenReadsLowByteThenHighByte) {
+  constexpr unsigned kUnset = 0xDEADBEEF;
+  unsigned count = kUnset;
+  EXPECT_EQ(Card_Not_Initial, W_Wendal_Counter_Read(2, &count));
+  init();
+  for (int counter : {3, -1, INT_MIN}) EXPECT_EQ(Invalid_Counter_Number, W_Wendal_Counter_Read(counter, &count));
+  EXPECT_EQ(Invalid_Counter_Number, W_Wendal_Counter_Read(3, nullptr)) << "the counter is checked first";
+  EXPECT_EQ(Invalid_Pointer, W_Wendal_Counter_Read(0, nullptr));
+  EXPECT_EQ(kUnset, count);
+  EXPECT_NO_PORTS();
+
+  iosim_clock_manual(1);
+  ASSERT_EQ(No_Error, W_Wendal_Clock_Start(2, 1000));
+  iosim_clock_advance_ns(200 * 1000);  // 400 periods of 2,000,000 Hz
+  iosim_journal_clear();
+  const struct {
+    int counter;
+    uint8_t latch;
+    unsigned short port;
+  } reads[] = {{0, 0x00, 0x308}, {1, 0x40, 0x309}, {2, 0x80, 0x30A}};
+  for (const auto &r : reads) {
+    count = kUnset;
+    EXPECT_EQ(No_Error, W_Wendal_Counter_Read(r.counter, &count)) << r.counter;
+    const iosim_access seq[] = {{OUT8, 0x30B, r.latch}, {IN8, r.port, lo(count)}, {IN8, r.port, hi(count)}};
+    EXPECT_PORTS(seq);
+  }
+  EXPECT_NEAR(1000 - 200, static_cast<double>(count), 2);
 }
 
 TEST_F(Wendal, DivisorsThatDoNotFitAreSplitAnotherWayOrRefused) {
