@@ -90,6 +90,10 @@ const LampCalls *const kLampCalls[kKindCount] = {&kKestanCalls, &kOrvelCalls, &k
 const PpiCalls *const kPpiCalls[kKindCount] = {nullptr, nullptr, nullptr, nullptr,
                                               &kFenmarCalls, &kWendalCalls, &kDulvarCalls};
 
+// The latched counter reads, by kind (null: the card has no counters).
+int (*const kCounterReads[kKindCount])(int counter, unsigned *count) = {
+  W_Kestan_Timer_Read, nullptr, nullptr, nullptr, nullptr, W_Wendal_Counter_Read, nullptr};
+
 const LampCalls *lamp(const Card &card) { return kLampCalls[static_cast<int>(card.info->kind)]; }
 const PpiCalls *ppi(const Card &card) { return kPpiCalls[static_cast<int>(card.info->kind)]; }
 
@@ -367,7 +371,7 @@ uint8_t output_mask(const Card &card, int port) {
 }
 
 int counter_start(Card &card, int counter, int mode, unsigned count) {
-  if (card.info->counters == 0) return refuse(card, kNoCounter);
+  if (!card.info->counter_control) return refuse(card, kNoCounter);
   int code = select(card);
   card.last_call = Call::TimerStart;
   return code != 0 ? code : W_Kestan_Timer_Start(counter, mode, count);
@@ -377,11 +381,11 @@ int counter_read(Card &card, int counter, unsigned *count) {
   if (card.info->counters == 0) return refuse(card, kNoCounter);
   int code = select(card);
   card.last_call = Call::TimerRead;
-  return code != 0 ? code : W_Kestan_Timer_Read(counter, count);
+  return code != 0 ? code : kCounterReads[static_cast<int>(card.info->kind)](counter, count);
 }
 
 int counter_stop(Card &card, int counter, unsigned *count) {
-  if (card.info->counters == 0) return refuse(card, kNoCounter);
+  if (!card.info->counter_control) return refuse(card, kNoCounter);
   int code = select(card);
   card.last_call = Call::TimerStop;
   return code != 0 ? code : W_Kestan_Timer_Stop(counter, count);

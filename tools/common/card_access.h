@@ -13,8 +13,9 @@
 //     does. Only a group's direction command or a read of an input group
 //     reaches the library's read call, so reading never turns an output
 //     group round.
-//   counters: the Kestan card's three 8254 counters (start, latched read,
-//     stop); the Wendal card's sampling clock (two divisors).
+//   counters: the three 8254 counters of the Kestan card (start, latched
+//     read, stop) and of the Wendal card (latched read: its sampling clock
+//     runs on counters 1 and 2 and is set by its two divisors).
 //
 // The layer keeps what the tool wrote (CardState): the output ports it knows
 // and, on the 8255 cards, each group's direction and latch. A tool saves it
@@ -51,7 +52,8 @@ struct KindInfo {
   int ppi_channels;        // 8255 chips; 0 for a lamp card
   int input_lines, output_lines;  // lamp cards; 8255 cards: 24 per channel each
   int ports;               // input ports = output ports (bytes)
-  int counters;            // counters with start/read/stop (kestan: 3)
+  int counters;            // counters with a latched read (kestan, wendal: 3)
+  bool counter_control;    // kestan: they also start and stop
   bool sampling_clock;     // wendal: clock start D1 D2 / clock stop
   int decoded_ports;       // length of the card's port range
   int base_first, base_last, base_step;
@@ -127,7 +129,8 @@ Direction group_direction(const Card &card, int group);
 // The port's lines that are outputs.
 uint8_t output_mask(const Card &card, int port);
 
-// Counters (kestan) and the sampling clock (wendal).
+// Counters (start and stop: kestan; read: kestan, wendal) and the
+// sampling clock (wendal).
 int counter_start(Card &card, int counter, int mode, unsigned count);
 int counter_read(Card &card, int counter, unsigned *count);
 int counter_stop(Card &card, int counter, unsigned *count);

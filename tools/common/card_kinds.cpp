@@ -14,14 +14,14 @@ namespace cardio {
 namespace {
 
 const KindInfo kKinds[kKindCount] = {
-  // kind          name      8255 in  out ports ctr clock decoded first  last   step cards irq
-  {Kind::Kestan, "kestan", 0, 32, 32, 4, 3, false, 8, 0x200, 0x3F8, 8, 8, false},
-  {Kind::Orvel, "orvel", 0, 32, 32, 4, 0, false, 16, 0x200, 0x3F0, 16, 4, false},
-  {Kind::Sarrow, "sarrow", 0, 16, 16, 2, 0, false, 8, 0x200, 0x3F8, 8, 4, false},
-  {Kind::Pellin, "pellin", 0, 8, 8, 1, 0, false, 2, 0x200, 0x3FE, 2, 4, false},
-  {Kind::Fenmar, "fenmar", 1, 24, 24, 3, 0, false, 4, 0x200, 0x3FC, 4, 8, true},
-  {Kind::Wendal, "wendal", 2, 48, 48, 6, 0, true, 12, 0x200, 0x3F4, 2, 8, true},
-  {Kind::Dulvar, "dulvar", 6, 144, 144, 18, 0, false, 24, 0x200, 0x3E8, 8, 8, true},
+  // kind          name      8255 in  out ports ctr start clock decoded first  last   step cards irq
+  {Kind::Kestan, "kestan", 0, 32, 32, 4, 3, true, false, 8, 0x200, 0x3F8, 8, 8, false},
+  {Kind::Orvel, "orvel", 0, 32, 32, 4, 0, false, false, 16, 0x200, 0x3F0, 16, 4, false},
+  {Kind::Sarrow, "sarrow", 0, 16, 16, 2, 0, false, false, 8, 0x200, 0x3F8, 8, 4, false},
+  {Kind::Pellin, "pellin", 0, 8, 8, 1, 0, false, false, 2, 0x200, 0x3FE, 2, 4, false},
+  {Kind::Fenmar, "fenmar", 1, 24, 24, 3, 0, false, false, 4, 0x200, 0x3FC, 4, 8, true},
+  {Kind::Wendal, "wendal", 2, 48, 48, 6, 3, false, true, 12, 0x200, 0x3F4, 2, 8, true},
+  {Kind::Dulvar, "dulvar", 6, 144, 144, 18, 0, false, false, 24, 0x200, 0x3E8, 8, 8, true},
 };
 
 struct CodeName {
@@ -41,7 +41,7 @@ const CodeName kPortCardCodes[] = {
   KIT_CODE(Invalid_IRQ_Level), KIT_CODE(Invalid_Base_Address), KIT_CODE(Base_Address_In_Use),
   KIT_CODE(Invalid_Port_Code), KIT_CODE(Invalid_Direction), KIT_CODE(Invalid_Count),
   KIT_CODE(Transfer_Running), KIT_CODE(Interrupt_Unavailable), KIT_CODE(Invalid_Clock_Divisor),
-  KIT_CODE(Invalid_Pointer), {0, nullptr}};
+  KIT_CODE(Invalid_Counter_Number), KIT_CODE(Invalid_Pointer), {0, nullptr}};
 #define KIT_LAMP_CODES(Card)                                                               \
   {KIT_CODE(Card##_No_Error), KIT_CODE(Card##_Card_Not_Initial),                           \
    KIT_CODE(Card##_Invalid_Card_Number), KIT_CODE(Card##_Invalid_Base_Address),            \
@@ -100,7 +100,7 @@ const char *const kCallNames[kKindCount][kCalls] = {
   {"W_Fenmar_Initial", "W_Fenmar_Set_Card", "", "", "", "", "", "W_Fenmar_DI_Port",
    "W_Fenmar_DO_Port", "", "", "", "", ""},
   {"W_Wendal_Initial", "W_Wendal_Set_Card", "", "", "", "", "", "W_Wendal_DI_Port",
-   "W_Wendal_DO_Port", "", "", "", "W_Wendal_Clock_Start", "W_Wendal_Clock_Stop"},
+   "W_Wendal_DO_Port", "", "W_Wendal_Counter_Read", "", "W_Wendal_Clock_Start", "W_Wendal_Clock_Stop"},
   {"W_Dulvar_Initial", "W_Dulvar_Set_Card", "", "", "", "", "", "W_Dulvar_DI_Port",
    "W_Dulvar_DO_Port", "", "", "", "", ""},
 };

@@ -30,6 +30,7 @@ const char *const kPortLetters[] = {"A", "B", "C"};
 
 bool is_ppi(const KindInfo &k) { return k.ppi_channels > 0; }
 bool has_counters(const KindInfo &k) { return k.counters > 0; }
+bool starts_counters(const KindInfo &k) { return k.counter_control; }
 bool has_clock(const KindInfo &k) { return k.sampling_clock; }
 
 // --- printing ------------------------------------------------------------------
@@ -345,6 +346,11 @@ bool parse_operand(const KindInfo &k, const Command &c, const ArgRule &rule, con
   return true;
 }
 
+// "counter start": the command's words; returns the length written.
+int command_name(const Command &c, char *text, size_t size) {
+  return std::snprintf(text, size, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
+}
+
 }  // namespace
 
 const Command kCommands[] = {
@@ -363,11 +369,11 @@ const Command kCommands[] = {
   {"dir", nullptr, 0, 48, 2, {{"GROUP", ArgType::Group, 0, 0}, {"in|out", ArgType::Direction, 0, 1}}, true,
    true, is_ppi, "8255 cards: the groups' directions; GROUP in|out sets one", run_dir},
   {"counter", "start", 3, 3, 3, {kCounterArg, {"MODE", ArgType::Number, kAnyIntMin, kAnyInt},
-   {"COUNT", ArgType::Number, 0, kWordMax}}, false, false, has_counters,
+   {"COUNT", ArgType::Number, 0, kWordMax}}, false, false, starts_counters,
    "kestan: start COUNTER (0-2) in MODE (0-5), COUNT 0-65535", run_counter_start},
   {"counter", "read", 1, 1, 1, {kCounterArg}, false, false, has_counters,
-   "kestan: latch and print the count of COUNTER", run_counter_read},
-  {"counter", "stop", 1, 1, 1, {kCounterArg}, false, false, has_counters,
+   "kestan, wendal: latch and print the count of COUNTER", run_counter_read},
+  {"counter", "stop", 1, 1, 1, {kCounterArg}, false, false, starts_counters,
    "kestan: print the count of COUNTER and stop it", run_counter_stop},
   {"clock", "start", 2, 2, 2, {kDivisorArg, kDivisorArg}, false, false, has_clock,
    "wendal: the sampling clock at 2 MHz / DIVISOR / DIVISOR", run_clock_start},
@@ -380,6 +386,7 @@ const int kCommandCount = sizeof kCommands / sizeof kCommands[0];
 int parse_steps(const KindInfo &kind, int count, char **words, Step *steps, int max_steps, char *why,
                 size_t why_size) {
   int n = 0;
+  char name[32];
   for (int at = 0; at < count;) {
     int used = 0;
     const Command *c = find_command(count, words, at, &used);
@@ -392,7 +399,8 @@ int parse_steps(const KindInfo &kind, int count, char **words, Step *steps, int 
       return -1;
     }
     if (c->fits && !c->fits(kind)) {
-      std::snprintf(why, why_size, "%s: a %s card has none", c->word, kind.name);
+      command_name(*c, name, sizeof name);
+      std::snprintf(why, why_size, "%s: a %s card has none", name, kind.name);
       return -1;
     }
     if (n == max_steps) {
@@ -412,8 +420,8 @@ int parse_steps(const KindInfo &kind, int count, char **words, Step *steps, int 
       ++at;
     }
     if (operands < c->min_args || (c->repeat && c->rule_count > 1 && operands % c->rule_count)) {
-      std::snprintf(why, why_size, "%s%s%s: %s missing", c->word, c->subword ? " " : "",
-                    c->subword ? c->subword : "", c->args[operands % (c->rule_count ? c->rule_count : 1)].name);
+      command_name(*c, name, sizeof name);
+      std::snprintf(why, why_size, "%s: %s missing", name, c->args[operands % (c->rule_count ? c->rule_count : 1)].name);
       return -1;
     }
     if (at < count && !is_command_word(words[at])) {
@@ -426,7 +434,7 @@ int parse_steps(const KindInfo &kind, int count, char **words, Step *steps, int 
 
 void describe_step(const Step &step, char *text, size_t size) {
   const Command &c = *step.command;
-  int n = std::snprintf(text, size, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
+  int n = command_name(c, text, size);
   const bool pairs = c.args[0].type == ArgType::Assignment;
   for (int a = 0; a < step.arg_count && n < static_cast<int>(size); ++a) {
     if (pairs) {

@@ -51,7 +51,7 @@ const ErrorText kErrorTexts[] = {
    "interrupts need the simulated PC (--simulator) or a kernel driver"},
   {"No_Such_Line", "line or port beyond the card", "use a line from 0 to {line} or a port from 0 to {port}"},
   {"No_Such_Counter", "this card has no such counter call",
-   "counters are on the kestan card, the sampling clock on the wendal card"},
+   "counters start and stop on the kestan card and are read on the kestan and wendal cards; the sampling clock is on the wendal card"},
   {"No_Such_Group", "no such port group on this card", "kestan-io --help lists the groups"},
   {"Invalid_Line_Value", "a line takes only 0 or 1", "write 0 (off) or 1 (on)"},
 };

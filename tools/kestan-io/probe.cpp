@@ -51,7 +51,7 @@ Answer probe_base(const cardio::KindInfo &k, int base) {
     ++a.read;
     if (io_in8(static_cast<unsigned short>(base + offsets[i])) != 0xFF) ++a.not_ff;
   }
-  if (k.counters > 0) {
+  if (k.kind == cardio::Kind::Kestan) {
     unsigned before[kKestanCounters];
     for (int c = 0; c < kKestanCounters; ++c) before[c] = latch_counter(base, c);
     timespec pause = {0, 3000000};
@@ -90,7 +90,7 @@ void print_answer(const Options &o, int base, const Answer &a, const char *busy)
 int run_probe(const Options &o, int argc, char **) {
   if (argc > 0) return usage_error("probe takes no operands");
   if (!o.have_base) return usage_error("--base ADDRESS is missing");
-  int code = check_ports(o, static_cast<int>(o.base), o.kind->decoded_ports, o.kind->counters > 0);
+  int code = check_ports(o, static_cast<int>(o.base), o.kind->decoded_ports, o.kind->kind == cardio::Kind::Kestan);
   if (code != kExitOk) return code;
   Answer a = probe_base(*o.kind, static_cast<int>(o.base));
   print_answer(o, static_cast<int>(o.base), a, nullptr);

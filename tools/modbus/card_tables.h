@@ -3,7 +3,8 @@
 //   coil n              output line n (8255 cards: 0 while its group is input)
 //   discrete input n    input line n (8255 cards: an output line reads what it drives)
 //   input register w    input lines 16w to 16w + 15 (ports 2w and 2w + 1);
-//                       then the Kestan card's counters 0 to 2, latched reads
+//                       then the 8254's counters 0 to 2 (Kestan, Wendal),
+//                       latched reads
 //   holding register w  output lines 16w to 16w + 15; then, on the 8255
 //                       cards, one register per direction group in port-code
 //                       order (A, B, C upper, C lower of each channel):

@@ -141,6 +141,27 @@ TEST(CardAccess, StateFileKeepsACardsStateAndRefusesAnotherKindsOrDamage) {
   std::system(("rm -rf " + std::string(dir)).c_str());
 }
 
+// The Wendal card's counters are read, not started or stopped: its sampling
+// clock (divisors 2 x 1000 on counters 1 and 2) moves counter 2 down by one
+// every two periods of 2,000,000 Hz.
+TEST(CardAccess, WendalCounterReadsFollowItsRunningSamplingClock) {
+  Card card;
+  ASSERT_EQ(0, card_open(&card, Kind::Wendal, 0, 0x240, 5, nullptr));
+  iosim_clock_manual(1);
+  ASSERT_EQ(0, clock_start(card, 2, 1000));
+  iosim_clock_advance_ns(10 * 1000);  // past the counters' load cycle
+  unsigned first = 0, second = 0;
+  ASSERT_EQ(0, counter_read(card, 2, &first));
+  iosim_clock_advance_ns(100 * 1000);
+  ASSERT_EQ(0, counter_read(card, 2, &second));
+  iosim_clock_manual(0);
+  EXPECT_NEAR(static_cast<double>(first) - 100, second, 1);
+  EXPECT_EQ(20, counter_read(card, 3, &first));
+  EXPECT_STREQ("W_Wendal_Counter_Read", call_name(Kind::Wendal, card.last_call));
+  EXPECT_EQ(kNoCounter, counter_start(card, 2, 2, 100));
+  EXPECT_EQ(kNoCounter, counter_stop(card, 2, &first));
+}
+
 TEST(CardAccess, KindsAndCodesAreNamedAsTheHeadersSpellThem) {
   for (const char *name : {"kestan", "orvel", "sarrow", "pellin", "fenmar", "wendal", "dulvar"}) {
     ASSERT_NE(nullptr, find_kind(name)) << name;
@@ -151,6 +172,7 @@ TEST(CardAccess, KindsAndCodesAreNamedAsTheHeadersSpellThem) {
   EXPECT_STREQ("Orvel_Ports_In_Use", code_name(Kind::Orvel, 7));
   EXPECT_STREQ("Pellin_Invalid_DO_Value", code_name(Kind::Pellin, 17));
   EXPECT_STREQ("Invalid_Port_Code", code_name(Kind::Dulvar, 8));
+  EXPECT_STREQ("Invalid_Counter_Number", code_name(Kind::Wendal, 20));
   EXPECT_STREQ("No_Such_Line", code_name(Kind::Sarrow, kNoSuchLine));
   EXPECT_STREQ("unknown", code_name(Kind::Fenmar, 12));
   Card card;

@@ -252,6 +252,8 @@ const Refusal kRefusals[] = {
    "kestan-io: counter start 3 6 5: W_Kestan_Timer_Start: Invalid_Counter_Mode (21): "},
   {on_simulator({"counter", "read", "3"}), "kestan-io: counter read 3: W_Kestan_Timer_Read: Invalid_Counter_Number (20): "},
   {on_simulator({"counter", "stop", "-1"}), "kestan-io: counter stop -1: W_Kestan_Timer_Stop: Invalid_Counter_Number (20): "},
+  {{"--simulator", "--kind", "wendal", "--base", "0x240", "counter", "read", "3"},
+   "kestan-io: counter read 3: W_Wendal_Counter_Read: Invalid_Counter_Number (20): "},
 };
 
 TEST_F(KestanIo, RefusalsNameTheCodeAndARemedyOnOneLine) {
@@ -283,6 +285,7 @@ TEST_F(KestanIo, CommandLineMistakesRunNothing) {
     on_simulator({"write", "5", "1", "probe", "now"}),
     {"--simulator", "--kind", "fenmar", "--base", "0x220", "write-port", "A", "1", "dir", "1A", "out"},
     {"--simulator", "--kind", "fenmar", "--base", "0x220", "write", "1", "1", "counter", "read", "0"},
+    {"--simulator", "--kind", "wendal", "--base", "0x240", "counter", "read", "0", "counter", "stop", "0"},
     {"--simulator", "--kind", "kestan2", "--base", "0x220", "read"},
     on_simulator({}),
     {"--simulator", "write", "5", "1"},

@@ -147,6 +147,15 @@ class FenmarCard(ServerCase):
         self.assertEqual(3, server.text().count("is an input"))
 
 
+class WendalCard(ServerCase):
+    def test_its_counters_follow_the_three_input_words(self):
+        server = self.serve("wendal", "0x240")
+        client = server.client()
+        self.assertEqual(3, len(client.read_input_registers(3, 3, slave=1).registers))
+        self.assertEqual(ILLEGAL_DATA_ADDRESS, client.read_input_registers(5, 2, slave=1).exception_code)
+        client.close()
+
+
 class Connections(ServerCase):
     def test_clients_beyond_the_limit_are_turned_away_and_idle_ones_dropped(self):
         server = self.serve("pellin", "0x210", "--max-clients", "2", "--idle-timeout", "1")
