@@ -43,6 +43,10 @@ TEST_F(PortCards, GroupsByOrdinalThroughTheTestCable) {
   EXPECT_EQ(No_Error, W_Wendal_DO_Port(259, 0x9));
   EXPECT_EQ(No_Error, W_Wendal_DI_Port(3, &v));
   EXPECT_EQ(0x9, v);
+  unsigned count = 0x10000;
+  EXPECT_EQ(No_Error, W_Wendal_Counter_Read(2, &count)) << "ordinal 14";
+  EXPECT_GT(0x10000u, count);
+  EXPECT_EQ(Invalid_Counter_Number, W_Wendal_Counter_Read(3, &count));
 
   ASSERT_EQ(No_Error, W_Dulvar_Initial(0, 0x340, 3));
   EXPECT_EQ(No_Error, W_Dulvar_DO_Port(1281, 0x3C));
