@@ -23,11 +23,6 @@ struct StateFile {
   bool in_use = false;  // the open failed because another program holds the lock
 };
 
-// The folder for the simulated or the real PC, into path (size bytes):
-// KESTAN_IO_STATE_DIR/simulator or /hardware; for the simulated PC named by
-// KESTAN_SIM_PC, beside that file; else a folder per user.
-void state_dir(bool simulator, char *path, size_t size);
-
 // Opens (creating it and its folder) and locks the file of the card base.
 // False with a one-line reason in why when it cannot; in_use tells that
 // another program still held the lock after a wait of two seconds.
