@@ -1,6 +1,6 @@
-// watch: the card's inputs read every 1.5 ms, each change printed with
+// watch: the card's inputs read every 1.75 ms, each change printed with
 // the time it was seen, until SIGINT or SIGTERM. The poll sleeps to its
-// next turn on an absolute clock, so a change is reported within 1.5 ms
+// next turn on an absolute clock, so a change is reported within 1.75 ms
 // and an idle watch costs little more than the kernel's wake-ups.
 #include <signal.h>
 #include <sys/time.h>
@@ -14,7 +14,10 @@
 
 namespace {
 
-constexpr long kPollNs = 1500000;  // a change seen within 1.5 ms; each wake-up costs the kernel some 20 us
+// A change seen within 1.75 ms, inside the 2 ms a user is promised with room
+// for the wake-up's own lateness. Each wake-up costs some 25-30 us on a
+// virtual machine: 1.5 ms put an idle watch right at 2 % of a core.
+constexpr long kPollNs = 1750000;
 volatile sig_atomic_t g_stop = 0;
 
 void on_stop(int) { g_stop = 1; }

@@ -385,10 +385,10 @@ TEST_F(KestanIo, WatchReportsEachChangeWithinTwoMillisecondsAndIdlesCheaply) {
 
   // The cost of watching: a long watch less a short one, so the start drops out.
   ToolRun brief = run_tool(on_simulator({"watch"}), {}, false, 200);
-  ToolRun idle = run_tool(on_simulator({"watch"}), {}, false, 1200);
+  ToolRun idle = run_tool(on_simulator({"watch"}), {}, false, 2200);
   EXPECT_EQ(0, idle.exit_code) << idle.err;
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizers' own cost is not the tool's
-  EXPECT_LE(idle.cpu_seconds - brief.cpu_seconds, 0.02 * 1.0) << "2 % of a core over a second";
+  EXPECT_LE(idle.cpu_seconds - brief.cpu_seconds, 0.02 * 2.0) << "2 % of a core over two seconds";
 #endif
 }
 
