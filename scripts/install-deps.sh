@@ -8,7 +8,11 @@ have() { command -v "$1" >/dev/null 2>&1; }
 pkg_present() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 have wine || need+=(wine)
+# The 64-bit loader: the 64-bit build's suites, and the only Wine a host that runs
+# no 32-bit x86 code can start.
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 pkg_present wine32:i386 || need+=(wine32:i386)
 pkg_present fonts-wine || need+=(fonts-wine)
 have xvfb-run || need+=(xvfb)
@@ -54,5 +58,33 @@ fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${need[@]}"
+
+# A mirror in the middle of a sync serves an index of the wrong size for a while:
+# try three times, then go on with the lists there are and name what is missing.
+update_indexes() {
+  local try log
+  log=$(mktemp)
+  for try in 1 2 3; do
+    if $sudo apt-get update -q >"$log" 2>&1; then rm -f "$log"; return 0; fi
+    [ "$try" -lt 3 ] && sleep $((try * 3))
+  done
+  local failed
+  failed=$(grep -oE '^E: Failed to fetch [^ ]+' "$log" | sed 's/^E: Failed to fetch //' | tr '\n' ' ')
+  echo "install-deps: package index unavailable, going on with the lists there are: ${failed:-see apt-get update}"
+  rm -f "$log"
+}
+
+# An index that stayed stale can leave an architecture's library a version behind
+# its twin of the other architecture (Multi-Arch: same refuses that pair); the
+# release's own versions always match, so a second try pins the release.
+install_packages() {
+  local apt=(env DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends)
+  "${apt[@]}" "$@" && return 0
+  local release
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  echo "install-deps: install failed; trying once more with the packages of $release"
+  "${apt[@]}" -t "$release" "$@"
+}
+
+update_indexes
+install_packages "${need[@]}"
