@@ -304,10 +304,6 @@ PcPlace open_pc(FreshPc fresh) {
       watch_pc_mapping(pc, kPcBytes, place.path);
       return place;
     }
-    if (found == Found::kMapped) {
-      retire(pc);  // whoever still runs on it moves to the fresh one
-      unmap(pc);
-    }
     if (found != Found::kMissing) {
       if (!replace)
         std::fprintf(stderr,
@@ -317,12 +313,20 @@ PcPlace open_pc(FreshPc fresh) {
       replace = true;
     }
     std::unique_ptr<PcState> image = fresh_image(fresh);
-    if (!image) return private_pc(place, fresh, "out of memory");
+    if (!image) {
+      if (pc) unmap(pc);
+      return private_pc(place, fresh, "out of memory");
+    }
 #ifdef _WIN32
     bool written = write_fresh(place, *image, replace, &refusal);
 #else
     bool written = write_fresh(place, *image, replace, &refusal, named);
 #endif
+    if (found == Found::kMapped) {
+      // Once the fresh one is in place, whoever still runs on this one moves to it.
+      if (written) retire(pc);
+      unmap(pc);
+    }
     if (!written) return private_pc(place, fresh, refusal.why);
   }
   return private_pc(place, fresh, "the file keeps changing");
