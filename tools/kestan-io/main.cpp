@@ -102,7 +102,9 @@ const char kHelpTail[] =
   "is wrong; 3 the port layer is not installed; 4 no right to the card's ports (root\n"
   "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
   "6 probe: nothing answers; 7 serve: the address cannot be listened on; 8 the card\n"
-  "is in use (another program, such as a kestan-io serve, held it for 2 seconds).\n";
+  "is in use (another program, such as a kestan-io serve, held it for 2 seconds); 9 the\n"
+  "card's record cannot be kept (its folder or file is not yours alone: the message\n"
+  "names it).\n";
 
 void print_help() {
   std::printf(kHelpHead);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "card_start.h"
 #include "error_text.h"
 #include "tool.h"
 
@@ -28,19 +29,21 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
                                            writes || k.ppi_channels > 0)
                              : kExitOk;
   if (code != kExitOk) return code;
-  char dir[512], why[640];
-  cardio::state_dir(on_simulator(), dir, sizeof dir);
+  char why[640];
   cardio::CardState kept{};
-  bool have_state = library_accepts &&
-                    cardio::state_file_open(state, dir, k.kind, static_cast<int>(o.base), why, sizeof why);
-  if (library_accepts && !have_state && state->in_use) {
-    std::fprintf(stderr, "kestan-io: %s\n", why);
-    return kExitInUse;
+  bool have_state = false;
+  if (library_accepts) {
+    // A record that cannot be kept (another user's folder, a symlink) is
+    // refused before the card is touched: the run would undo others' outputs.
+    if (!cardio::state_file_open(state, on_simulator(), k.kind, static_cast<int>(o.base), why, sizeof why)) {
+      std::fprintf(stderr, "kestan-io: %s\n", why);
+      return state->in_use ? kExitInUse : kExitNoState;
+    }
+    cardio::Record record = cardio::starting_state(*state, &kept, why, sizeof why);
+    if (record == cardio::Record::kDamaged)
+      std::fprintf(stderr, "kestan-io: warning: %s; outputs this run does not write may be switched off\n", why);
+    have_state = record == cardio::Record::kLoaded;
   }
-  if (library_accepts && !have_state)
-    std::fprintf(stderr, "kestan-io: warning: %s; outputs this run did not write may be switched off\n", why);
-  else
-    have_state = cardio::state_file_load(*state, &kept);
   session->json = o.json;
   int result = cardio::card_open(&session->card, k.kind, static_cast<int>(o.card), static_cast<int>(o.base),
                                  static_cast<int>(o.irq), have_state ? &kept : nullptr);
@@ -54,5 +57,5 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
 
 void keep_state(const Session &session, const cardio::StateFile &state) {
   if (state.fd >= 0 && !cardio::state_file_save(state, session.card.state))
-    std::fprintf(stderr, "kestan-io: warning: the card's state could not be saved\n");
+    std::fprintf(stderr, "kestan-io: warning: the card's state could not be saved in %s\n", state.path);
 }

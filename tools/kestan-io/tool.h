@@ -16,6 +16,7 @@ constexpr int kExitBusy = 5;          // the ports belong to the kernel (see --f
 constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
 constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
 constexpr int kExitInUse = 8;         // another program (a kestan-io serve) holds the card
+constexpr int kExitNoState = 9;       // the card's record cannot be kept (its folder is not the user's own)
 
 // One line on stderr, "kestan-io: why (kestan-io --help tells more)"; returns kExitUsage.
 int usage_error(const char *why);

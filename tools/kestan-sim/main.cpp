@@ -18,7 +18,7 @@ const char kHelp[] =
   "cards, output latches, cables and claims between runs, as a PC does.\n"
   "\n"
   "The PC is the file KESTAN_SIM_PC names (default $XDG_RUNTIME_DIR/kestan-sim.pc,\n"
-  "else /tmp/kestan-sim-$USER.pc); a new PC gets the rack of KESTAN_SIM_RACK\n"
+  "else /tmp/kestan-sim-UID/kestan-sim.pc, in a folder of your own); a new PC gets the rack of KESTAN_SIM_RACK\n"
   "(default: a Kestan card at 2A8H), and reset puts in the rack KESTAN_SIM_RACK\n"
   "names (or the default one). Bases are hexadecimal (2A8, 2A8H or 0x2A8).\n"
   "\n"
@@ -35,7 +35,8 @@ const char kHelp[] =
   "  kestan-sim set 2A8 0 7 1                        # input lamp 7 lights\n"
   "\n"
   "Exit status: 0 done; 1 the simulated PC refused (no card at that base, no\n"
-  "such bank, range occupied, unknown kind); 2 the command line is wrong.\n";
+  "such bank, range occupied, unknown kind) or its file cannot be used; 2 the\n"
+  "command line is wrong; 75 a program holding the PC does not let go.\n";
 
 void print_help() {
   char list[2048] = "";
@@ -69,6 +70,7 @@ int main(int argc, char **argv) {
     if (std::strcmp(argv[1], c.word) != 0) continue;
     int count = argc - 2;
     if (count < c.min_args || count > c.max_args) return usage_error("wrong number of arguments for", c.word);
+    if (!shared_pc_reachable()) return kExitRefused;
     return c.run(argv + 2, count);
   }
   return usage_error("unknown command", argv[1]);

@@ -132,24 +132,4 @@ TEST_F(KestanSim, WatchPrintsLineChangesWithTheirTime) {
   EXPECT_EQ(':', text[2]) << "lines start with the time: " << text;
 }
 
-TEST_F(KestanSim, ADamagedPcIsReplacedAndAnUnusablePathFallsBackToAPrivatePc) {
-  {
-    std::ofstream junk(pc_);
-    junk << "not a simulated PC";
-  }
-  ToolRun r = run(kSim + " status");
-  EXPECT_EQ(0, r.exit_code);
-  EXPECT_TRUE(has(r.err, "replaced by a fresh one")) << r.err;
-  EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << "one line: " << r.err;
-  EXPECT_TRUE(has(r.out, "kestan@2A8")) << r.out;
-  r = run(kSim + " status");
-  EXPECT_EQ("", r.err) << "the fresh PC is sound";
-
-  r = run(kSim + " status", "/nonexistent-folder/pc");
-  EXPECT_EQ(0, r.exit_code);
-  EXPECT_TRUE(has(r.err, "cannot use the simulated PC /nonexistent-folder/pc")) << r.err;
-  EXPECT_TRUE(has(r.err, "private")) << r.err;
-  EXPECT_TRUE(has(r.out, "private to this process")) << r.out;
-}
-
 }  // namespace
