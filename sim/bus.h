@@ -66,6 +66,10 @@ class Bus {
   int cards(iosim_card_info *out, int max);
   int claims(iosim_claim_info *out, int max);
   int place(char *path, int size) const;  // 1: the shared file, 0: a private PC
+  uint64_t pc_id() {
+    PcGuard guard(*this);
+    return pc_->header.born;
+  }
 
   // The PC's lock, held while it lives.
   class PcGuard {

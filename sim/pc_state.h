@@ -40,6 +40,7 @@ struct PcHeader {
   // At this place in every version.
   uint32_t retired;
   alignas(8) uint64_t lock;  // identity of the holder (process_id.h), 0 when free
+  uint64_t born;  // when and by whom the PC was made: tells it from a later one at its path
 };
 
 struct SlotState {
@@ -103,7 +104,7 @@ struct PcState {
 static_assert(std::is_trivially_copyable<PcState>::value, "the PC is plain data");
 static_assert(sizeof(iosim_access) == 8, "journal entries are the same in every build");
 // The same size in every build: a 32-bit and a 64-bit process share the file.
-static_assert(sizeof(PcState) == 610136 + 8 * kMaxCards, "the layout of the PC changed: new kPcVersion");
+static_assert(sizeof(PcState) == 610144 + 8 * kMaxCards, "the layout of the PC changed: new kPcVersion");
 
 // Whether a mapped PC can be trusted: this version, and a rack whose tables
 // agree (kinds known, ranges inside the port space, ports owned by the

@@ -42,6 +42,7 @@ void Bus::make_fresh(PcState &image) {
   image.header.version = kPcVersion;
   image.header.size = sizeof(PcState);
   clock_start(image.clock);
+  image.header.born = static_cast<uint64_t>(image.clock.epoch_wall_ns) ^ (this_process() << 40);
   image.journal.on = 1;
   std::memset(image.owner, kNoCard, sizeof image.owner);
   image.rack_given = read_rack_variable(image.rack_text, sizeof image.rack_text);

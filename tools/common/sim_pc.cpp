@@ -1,7 +1,6 @@
 #include "sim_pc.h"
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,11 +36,11 @@ bool sim_outputs(int base, int bank, unsigned *value) {
 
 void machine_id(bool simulator, char *text, size_t size) {
   if (simulator) {
+    using PcId = unsigned long long (*)();
+    auto pc_id = reinterpret_cast<PcId>(simulator_function("iosim_pc_id"));
     char path[512];
-    struct stat st;
-    if (sim_pc_file(path, sizeof path) && stat(path, &st) == 0)
-      std::snprintf(text, size, "pc-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
-                    static_cast<unsigned long long>(st.st_ino));
+    if (pc_id && sim_pc_file(path, sizeof path))
+      std::snprintf(text, size, "pc-%llx", pc_id());
     else
       std::snprintf(text, size, "pc-private");
     return;

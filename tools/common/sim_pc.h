@@ -13,8 +13,8 @@ namespace cardio {
 bool sim_pc_file(char *path, size_t size);
 // What the card at base drives on the lines of bank (iosim.h).
 bool sim_outputs(int base, int bank, unsigned *value);
-// Which machine the calls reach, for the records: the simulated PC's file
-// (device and inode) or the real PC's boot. Into text.
+// Which machine the calls reach, for the records: the simulated PC (its
+// iosim_pc_id) or the real PC's boot. Into text.
 void machine_id(bool simulator, char *text, size_t size);
 
 }  // namespace cardio
