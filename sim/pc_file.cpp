@@ -133,13 +133,44 @@ Found look(PcPlace *place, PcState **pc, Refusal *r) {
 
 void unmap(PcState *pc) { UnmapViewOfFile(pc); }
 
+// Security that lets this user alone in. Wine makes a file's Unix mode from
+// the access list it is created with: this one gives 0640 under umask 022
+// (Wine gives the user's group what it gives the user), which the native
+// programs then narrow to the 0600 they require of a PC they map.
+struct OwnerOnly {
+  SECURITY_ATTRIBUTES attributes{};
+  SECURITY_DESCRIPTOR descriptor{};
+  alignas(DWORD) char acl[256] = {};
+  alignas(DWORD) char user[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)] = {};
+
+  SECURITY_ATTRIBUTES *make() {
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+    bool got = GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    CloseHandle(token);
+    PACL list = reinterpret_cast<PACL>(acl);
+    if (!got || !InitializeAcl(list, sizeof acl, ACL_REVISION) ||
+        !AddAccessAllowedAce(list, ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE,
+                             reinterpret_cast<TOKEN_USER *>(user)->User.Sid) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE))
+      return nullptr;
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = &descriptor;
+    return &attributes;
+  }
+};
+
 bool write_fresh(const PcPlace &place, const PcState &image, bool replace, Refusal *r) {
   std::string target = system_path(place.path);
   std::string aside;
+  OwnerOnly security;
+  SECURITY_ATTRIBUTES *attributes = security.make();
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
     aside = target + "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(GetTickCount() + attempt) + ".new";
-    file = CreateFileA(aside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileA(aside.c_str(), GENERIC_WRITE, 0, attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (file == INVALID_HANDLE_VALUE) {
@@ -204,7 +235,14 @@ Found look_at(int folder, const std::string &name, PcPlace *place, PcState **pc,
   const bool own = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == getuid();
   if (own && !signed_as_pc(head, pread(fd, head, sizeof head, 0) == sizeof head ? sizeof head : 0)) {
     r->why = "it is no simulated PC: left as it is; name another file";
-  } else if (!private_file(st, place->path, why, sizeof why)) {
+    close(fd);
+    return Found::kRefused;
+  }
+  // A PC of one's own that nobody else could write (one a Win32 program
+  // made under Wine) is narrowed to the user alone.
+  if (own && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 && (st.st_mode & 077) != 0 && fchmod(fd, 0600) == 0)
+    st.st_mode = (st.st_mode & ~07777) | 0600;
+  if (!private_file(st, place->path, why, sizeof why)) {
     r->why = why;
   } else if (st.st_size != static_cast<off_t>(kPcBytes)) {
     found = Found::kReplace;
