@@ -119,6 +119,7 @@ Record state_file_load(const StateFile &file, CardState *state, char *why, size_
     text[n] = '\0';
     if (std::strncmp(text, kHeader, header) == 0 && text[header] == '\n' &&
         parse_record(text + header + 1, kind_info(file.kind).name, machine, &read, &ours, &bad)) {
+      read.held_by_card = true;  // this machine, this boot: as the card was left
       if (ours) *state = read;
       return ours ? Record::kLoaded : Record::kNone;
     }

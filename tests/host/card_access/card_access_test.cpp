@@ -119,6 +119,30 @@ TEST(CardAccess, RecordedOutputsAreOnTheCardAgainBeforeALineIsWritten) {
   int line = 0;
   ASSERT_EQ(0, read_input_line(card, 24 + 8 + 7, &line));  // ch1 Port B line 7, over the cable
   EXPECT_EQ(1, line);
+
+  // An 8255 card left so in this boot (an earlier process programmed Port A
+  // of channel 0 as an output, 0x5A): attached as it is, not one port
+  // written, and a line written later goes out without a mode-set word.
+  ASSERT_EQ(IOSIM_OK, iosim_plug("dulvar", 0x260));
+  io_out8(0x263, 0x8B);
+  io_out8(0x260, 0x5A);
+  CardState held{};
+  held.known_ports = 1u << 0;
+  held.outputs[0] = 0x5A;
+  held.output_groups = 1u << 0;
+  held.held_by_card = true;
+  iosim_journal_clear();
+  ASSERT_EQ(0, card_open(&card, Kind::Dulvar, 0, 0x260, 5, &held));
+  iosim_access seen[64];
+  int n = iosim_journal_read(seen, 64);
+  for (int i = 0; i < n; ++i) EXPECT_NE(IOSIM_OUT8, seen[i].op) << "port " << std::hex << seen[i].port;
+  ASSERT_EQ(0, write_output_line(card, 0, 1));
+  ASSERT_EQ(IOSIM_OK, iosim_read_outputs(0x260, 0, &driven));
+  EXPECT_EQ(0x5Bu, driven);
+  n = iosim_journal_read(seen, 64);
+  ASSERT_GE(n, 1);
+  EXPECT_EQ(0x260, seen[n - 1].port) << "only Port A written";
+  for (int i = 0; i < n; ++i) EXPECT_NE(0x263, seen[i].port) << "no mode-set word";
 }
 
 // The record gives back what was saved for the kind on this machine; a
