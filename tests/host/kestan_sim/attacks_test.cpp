@@ -11,19 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string slurp(const std::string &path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 struct Shell {
   int exit_code;
@@ -31,15 +23,20 @@ struct Shell {
 };
 
 // script through sh with $SIM, $IO and $PC set; as uid 65534 when attacker.
+// What it says on stderr is the answer.
 Shell sh(const std::string &script, bool attacker) {
-  const std::string err = "/run/kestan_attack_err";
   std::string env = "env -u XDG_RUNTIME_DIR -u KESTAN_SIM_PC -u KESTAN_IO_STATE_DIR SIM='" KESTAN_SIM_PATH
                     "' IO='" KESTAN_IO_PATH " --simulator --base 0x2A8' PC=/tmp/kestan-sim-0/kestan-sim.pc ";
   if (attacker) env += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
   std::string quoted;
   for (char c : script) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  int status = std::system((env + "sh -c '" + quoted + "' >/dev/null 2>" + err).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(err)};
+  FILE *said = popen((env + "sh -c '" + quoted + "' 2>&1 >/dev/null").c_str(), "r");
+  Shell run{-1, ""};
+  char chunk[512];
+  for (size_t n; said && (n = std::fread(chunk, 1, sizeof chunk, said)) > 0;) run.err.append(chunk, n);
+  int status = said ? pclose(said) : -1;
+  run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
 }
 
 // This test's own /tmp, so that what the attacker plants there touches
