@@ -172,6 +172,10 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
     name[i + 1] = '\0';
   }
   PcGuard guard(*this);
+  return claim_locked(base, length, name);
+}
+
+int Bus::claim_locked(unsigned base, unsigned length, const char *name) {
   take_out_released_cards(base, length, name);
   bool found = false;
   for (unsigned p = base; p < base + length; ++p) {

@@ -116,6 +116,8 @@ class Bus {
   void lock_pc();
   void unlock_pc() { pc_unlock(&pc_->header.lock); }
   void follow_pc_file();
+  // Under the lock: a claim, name in lower case.
+  int claim_locked(unsigned base, unsigned length, const char *name);
   SlotState &slot(int s) { return pc_->slots[s]; }
   // This process's view of the card in slot s (made anew after a plug).
   CardModel &card(int s) {
@@ -153,6 +155,9 @@ class Bus {
   PcState *pc_ = nullptr;
   PcPlace place_{};
   int64_t next_file_check_ns_ = 0;
+  // This process's claims on a PC it left, made again on the one it moved to.
+  ClaimState carried_[kMaxClaims] = {};
+  int carried_count_ = 0;
   std::unique_ptr<CardModel> views_[kMaxCards];
   uint32_t view_generation_[kMaxCards] = {};
   ClaimTable claims_;

@@ -50,6 +50,10 @@ void Bus::lock_pc() {
       pc_unlock(&pc->header.lock);
       continue;
     }
+    for (; carried_count_ > 0; --carried_count_) {
+      const ClaimState &c = carried_[carried_count_ - 1];
+      claim_locked(c.base, c.length, c.card);
+    }
     if (!place_.shared) return;
     if (!__atomic_load_n(&pc->header.retired, __ATOMIC_ACQUIRE)) {
       const int64_t now = monotonic_ns();
@@ -57,15 +61,20 @@ void Bus::lock_pc() {
       next_file_check_ns_ = now + kFileCheckNs;
       if (pc_file_current(place_)) return;
     }
-    pc_unlock(&pc->header.lock);
     follow_pc_file();
   }
 }
 
-// The old mapping stays: a thread may still hold a pointer into it.
+// Under the old PC's lock, which it lets go. The old mapping stays: a thread
+// may still hold a pointer into it. The process's claims (its libraries
+// hold their cards) and interrupt levels come along.
 void Bus::follow_pc_file() {
   std::fprintf(stderr, "iosim: the simulated PC %s was replaced or removed: this program goes on with the one there now\n",
                place_.path);
+  carried_count_ = 0;
+  for (int i = 0; i < claims_.count(); ++i)
+    if (claims_.at(i).process == this_process()) carried_[carried_count_++] = claims_.at(i);
+  pc_unlock(&pc_->header.lock);
   place_ = open_pc(&Bus::make_fresh);
   next_file_check_ns_ = 0;
   bind(place_.pc);

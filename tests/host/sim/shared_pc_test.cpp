@@ -187,8 +187,9 @@ TEST_F(SharedPc, AStoppedHolderEndsTheWaitAfterTwoSeconds) {
 }
 
 // A process that finds the PC's file removed makes the next one; every
-// process then works on that one.
+// process then works on that one, with the claims it holds.
 TEST_F(SharedPc, APcFileRemovedUnderRunningProcessesIsOneNewPcForAll) {
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x300, 4, "fenmar"));
   io_out8(kBase, 0x0C);
   pid_t other = spawn([] {
     unlink(pc_path().c_str());
@@ -199,6 +200,12 @@ TEST_F(SharedPc, APcFileRemovedUnderRunningProcessesIsOneNewPcForAll) {
   EXPECT_EQ(0, exit_code(other));
   usleep(20000);
   EXPECT_EQ(0x30, io_in8(kBase)) << "this process moved to the PC now at the path";
+  iosim_claim_info claims[4];
+  ASSERT_EQ(1, iosim_claims(claims, 4)) << "its claim came along";
+  EXPECT_EQ(0x300, claims[0].base);
+  char kind[16] = "";
+  EXPECT_EQ(0x300, iosim_card_at(0x300, kind, sizeof kind)) << "with the card it plugged";
+  io_release(0x300);
   ASSERT_EQ(0, iosim_load_rack("kestan@2A8"));
 }
 
