@@ -170,8 +170,8 @@ ProcessId this_process() {
   if (g_this_process == 0) {
     g_this_process = find_this_process();
 #ifndef _WIN32
-    // A forked child is another process.
-    static int once = pthread_atfork(nullptr, nullptr, [] { g_this_process = find_this_process(); });
+    // A forked child is another process: it finds itself at its first use.
+    static int once = pthread_atfork(nullptr, nullptr, [] { g_this_process = 0; });
     (void)once;
 #endif
   }
