@@ -7,15 +7,12 @@
 
 namespace dulvar {
 
-constexpr int kPorts = 24;      // length of the card's port window
-constexpr int kChannels = 6;    // 8255 chips, 4 ports apart from the base
-constexpr int kFirstBase = 0x200;
-constexpr int kLastBase = 0x3E8;
-constexpr int kBaseStep = 8;
+constexpr int kPorts = 24;  // length of the card's port window
+constexpr int kChannels = 6;  // 8255 chips, 4 ports apart from the base
+constexpr int kFirstBase = 0x200, kLastBase = 0x3E8, kBaseStep = 8;
 constexpr int kCards = 8;
-constexpr int kFirstIrq = 2;
-constexpr int kLastIrq = 15;
-constexpr int kIrqLine = 3;     // of channel 0's Port C
+constexpr int kFirstIrq = 2, kLastIrq = 15;
+constexpr int kIrqLine = 3;  // of channel 0's Port C
 
 static_assert(kLastBase + kPorts - 1 <= 0x3FF, "the card's ports end by 3FFH");
 

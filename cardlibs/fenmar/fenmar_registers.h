@@ -7,15 +7,12 @@
 
 namespace fenmar {
 
-constexpr int kPorts = 4;       // length of the card's port window
-constexpr int kChannels = 1;    // 8255 chips, 4 ports apart from the base
-constexpr int kFirstBase = 0x200;
-constexpr int kLastBase = 0x3FC;
-constexpr int kBaseStep = 4;
+constexpr int kPorts = 4;  // length of the card's port window
+constexpr int kChannels = 1;  // 8255 chips, 4 ports apart from the base
+constexpr int kFirstBase = 0x200, kLastBase = 0x3FC, kBaseStep = 4;
 constexpr int kCards = 8;
-constexpr int kFirstIrq = 2;
-constexpr int kLastIrq = 15;
-constexpr int kIrqLine = 0;     // of channel 0's Port C
+constexpr int kFirstIrq = 2, kLastIrq = 15;
+constexpr int kIrqLine = 0;  // of channel 0's Port C
 
 static_assert(kLastBase + kPorts - 1 <= 0x3FF, "the card's ports end by 3FFH");
 

@@ -14,14 +14,11 @@
 
 namespace wendal {
 
-constexpr int kPorts = 12;      // length of the card's port window
-constexpr int kChannels = 2;    // 8255 chips, 4 ports apart from the base
-constexpr int kFirstBase = 0x200;
-constexpr int kLastBase = 0x3F4;
-constexpr int kBaseStep = 2;
+constexpr int kPorts = 12;  // length of the card's port window
+constexpr int kChannels = 2;  // 8255 chips, 4 ports apart from the base
+constexpr int kFirstBase = 0x200, kLastBase = 0x3F4, kBaseStep = 2;
 constexpr int kCards = 8;
-constexpr int kFirstIrq = 2;
-constexpr int kLastIrq = 15;
+constexpr int kFirstIrq = 2, kLastIrq = 15;
 
 constexpr unsigned kTimerOffset = 8;  // the 8254's four registers from here
 constexpr int kCounters = pit8254::kCounters;

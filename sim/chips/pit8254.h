@@ -8,9 +8,9 @@
 //
 // Control word (pit8254_control.h): bits 7-6 counter (3 = read-back), bits
 // 5-4 access (0 latch, 1 low byte only, 2 high byte only, 3 low then high
-// byte), bits 3-1 mode (6 and 7 are modes 2 and 3), bit 0 BCD. BCD counting is modelled: the
-// counter then counts decimal, 4 digits, and a count of 0 means 10000; in
-// binary a count of 0 means 65536.
+// byte), bits 3-1 mode (6 and 7 are modes 2 and 3), bit 0 BCD. BCD counting
+// is modelled: the counter then counts decimal, 4 digits, and a count of 0
+// means 10000; in binary a count of 0 means 65536.
 //
 // No port or clock knowledge: the card passes register accesses in and says
 // how many CLK pulses each counter has seen (advance, clock). A counter's

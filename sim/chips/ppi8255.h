@@ -37,22 +37,14 @@ class Ppi8255 {
   static constexpr unsigned kPortB = ppi8255::kPortB;
   static constexpr unsigned kPortC = ppi8255::kPortC;
   static constexpr unsigned kControl = ppi8255::kControlRegister;
-  static constexpr unsigned kRegisters = ppi8255::kRegisters;
   static constexpr int kPorts = ppi8255::kPorts;
-
-  static constexpr uint8_t kModeSet = ppi8255::kModeSet;
-  static constexpr uint8_t kAInput = ppi8255::kAInput;
-  static constexpr uint8_t kCUpperInput = ppi8255::kCUpperInput;
-  static constexpr uint8_t kBInput = ppi8255::kBInput;
-  static constexpr uint8_t kCLowerInput = ppi8255::kCLowerInput;
-  static constexpr uint8_t kAllInputs = ppi8255::kAllInputs;
 
   // Levels at the eight pins of port (0 A, 1 B, 2 C) as the world outside the
   // chip holds them; used for the lines the chip does not drive.
   using PinLevels = uint8_t (*)(void *context, int port);
 
   struct State {
-    uint8_t control = kAllInputs;
+    uint8_t control = ppi8255::kAllInputs;
     uint8_t latch[kPorts] = {0, 0, 0};
   };
 
@@ -71,7 +63,7 @@ class Ppi8255 {
   void write(unsigned reg, uint8_t value);
   void reset();
 
-  // The mode-set word in force (kAllInputs after reset).
+  // The mode-set word in force (ppi8255::kAllInputs after reset).
   uint8_t control() const { return st_->control; }
   // Lines of port the chip drives (its output lines), and their latch.
   uint8_t drive_mask(int port) const;

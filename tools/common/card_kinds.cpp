@@ -21,10 +21,10 @@ namespace cardio {
 
 namespace {
 
-// A lamp card of Lines inputs and as many outputs, from its registers header.
-#define KIT_LAMP_KIND(Kind_, name, ns, lines, counters, control)                                  \
-  {Kind_, name, 0, lines, lines, lines / kLinesPerPort, counters, control, false, ns::kPorts,        \
-   ns::kFirstBase, ns::kLastBase, ns::kBaseStep, ns::kCards, false}
+// A lamp card with no counters, as many inputs as outputs, from its registers header.
+#define KIT_LAMP_KIND(Kind_, name, ns)                                                              \
+  {Kind_, name, 0, ns::kChannels, ns::kChannels, ns::kChannels / kLinesPerPort, 0, false, false,    \
+   ns::kPorts, ns::kFirstBase, ns::kLastBase, ns::kBaseStep, ns::kCards, false}
 // An 8255 card, from its registers header.
 #define KIT_PPI_KIND(Kind_, name, ns, counters, clock)                                              \
   {Kind_, name, ns::kChannels, ns::kChannels * ppicard::kLinesPerChannel,                            \
@@ -35,9 +35,9 @@ const KindInfo kKinds[kKindCount] = {
   {Kind::Kestan, "kestan", 0, kestan::kChannelCount, kestan::kChannelCount, kestan::kPortCount,
    kestan::kCounterCount, true, false, kestan::kCardPorts, kestan::kBaseFirst, kestan::kBaseLast,
    kestan::kBaseStep, kestan::kCardCount, false},
-  KIT_LAMP_KIND(Kind::Orvel, "orvel", orvel, orvel::kChannels, 0, false),
-  KIT_LAMP_KIND(Kind::Sarrow, "sarrow", sarrow, sarrow::kChannels, 0, false),
-  KIT_LAMP_KIND(Kind::Pellin, "pellin", pellin, pellin::kChannels, 0, false),
+  KIT_LAMP_KIND(Kind::Orvel, "orvel", orvel),
+  KIT_LAMP_KIND(Kind::Sarrow, "sarrow", sarrow),
+  KIT_LAMP_KIND(Kind::Pellin, "pellin", pellin),
   KIT_PPI_KIND(Kind::Fenmar, "fenmar", fenmar, 0, false),
   KIT_PPI_KIND(Kind::Wendal, "wendal", wendal, wendal::kCounters, true),
   KIT_PPI_KIND(Kind::Dulvar, "dulvar", dulvar, 0, false),
