@@ -59,7 +59,7 @@ struct CardRules {
 
 struct ChannelShadow {
   std::atomic<uint8_t> mode{ppi8255::kAllInputs};  // mode-set word last written
-  std::atomic<uint8_t> latch[3] = {{0}, {0}, {0}};
+  std::atomic<uint8_t> latch[ppi8255::kPorts] = {{0}, {0}, {0}};
 };
 
 // Transfer status as the query reports it (values in port_card_errors.h).

@@ -33,7 +33,7 @@ extern "C" {
 /* Error codes. The shared ones (card_results.h): No_Error, Card_Not_Initial
  * (the slot of the requested card for W_Kestan_Set_Card, of the current card
  * for all others), Invalid_Card_Number (outside 0 to 7),
- * Invalid_Base_Address (outside 200H to 3F8H or off its step of 8; the
+ * Invalid_Base_Address (outside the card's range or off its step; the
  * initialising call then frees that card's slot), Base_Address_In_Use
  * (another initialised card holds the base address), Invalid_Counter_Number
  * and Invalid_Pointer (checked after the card slot and the other arguments). */
