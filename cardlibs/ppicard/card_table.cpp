@@ -85,7 +85,7 @@ int attach(Library &lib, int card, int base, int irq, const unsigned char *modes
   HeldChannels held{};
   for (int c = 0; c < lib.rules->channels; ++c) {
     held.mode[c] = modes[c];
-    for (int p = 0; p < 3; ++p) held.latch[c][p] = latches[3 * c + p];
+    for (int p = 0; p < kPortsPerChannel; ++p) held.latch[c][p] = latches[kPortsPerChannel * c + p];
   }
   return attach(lib, card, base, irq, held);
 }

@@ -108,7 +108,7 @@ struct Library {
 // them: each channel's mode-set word and its three output latches.
 struct HeldChannels {
   uint8_t mode[kMaxChannels];
-  uint8_t latch[kMaxChannels][3];
+  uint8_t latch[kMaxChannels][kPortsPerChannel];
 };
 
 // Card table.

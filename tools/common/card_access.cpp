@@ -208,17 +208,14 @@ int ppi_write_port(Card &card, int port, unsigned value) {
   return 0;
 }
 
-// The mode-set word's input bit of each group of a channel (A, B, CH, CL).
-constexpr uint8_t kInputBits[kGroupsPerChannel] = {0x10, 0x02, 0x08, 0x01};
-constexpr int kMaxChannels = kMaxGroups / kGroupsPerChannel;
-
 // Registers a card whose chips hold state: each channel's mode from the
 // recorded directions, its latches from the recorded ports.
 int ppi_attach(Card &card, int irq, const CardState &state) {
-  unsigned char modes[kMaxChannels] = {}, latches[kMaxPorts] = {};
+  unsigned char modes[kMaxPorts / ppicard::kPortsPerChannel] = {}, latches[kMaxPorts] = {};
   for (int c = 0; c < card.info->ppi_channels; ++c)
     for (int g = 0; g < kGroupsPerChannel; ++g)
-      if (!((state.output_groups >> (c * kGroupsPerChannel + g)) & 1u)) modes[c] |= kInputBits[g];
+      if (!((state.output_groups >> (c * kGroupsPerChannel + g)) & 1u))
+        modes[c] |= ppicard::kGroupTable[ppicard::kDirectionGroups[g]].input_bits;
   for (int p = 0; p < card.info->ports; ++p) latches[p] = state.outputs[p];
   return ppi(card)->attach(card.number, card.base, irq, modes, latches);
 }
