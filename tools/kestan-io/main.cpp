@@ -147,7 +147,7 @@ int run_commands(const Options &o, int argc, char **argv) {
   int code = open_session(o, any_writes(steps, count), &session, &state);
   for (int i = 0; i < count && code == kExitOk; ++i) {
     int result = steps[i].command->run(session, steps[i]);
-    if (steps[i].command->writes) keep_state(session, state);
+    if (steps[i].command->writes && keep_state(session, state) != kExitOk && code == kExitOk) code = kExitNoState;
     if (result != 0) {
       char asked[128];
       describe_step(steps[i], asked, sizeof asked);

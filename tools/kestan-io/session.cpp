@@ -1,7 +1,9 @@
 // Opening the card of a kestan-io run.
 #include "session.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "card_start.h"
 #include "error_text.h"
@@ -55,7 +57,9 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
   return kExitOk;
 }
 
-void keep_state(const Session &session, const cardio::StateFile &state) {
-  if (state.fd >= 0 && !cardio::state_file_save(state, session.card.state))
-    std::fprintf(stderr, "kestan-io: warning: the card's state could not be saved in %s\n", state.path);
+int keep_state(const Session &session, const cardio::StateFile &state) {
+  if (state.fd < 0 || cardio::state_file_save(state, session.card.state)) return kExitOk;
+  std::fprintf(stderr, "kestan-io: the card's state could not be saved in %s: %s; the next run may undo this one\n",
+               state.path, std::strerror(errno));
+  return kExitNoState;
 }

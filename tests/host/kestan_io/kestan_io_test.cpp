@@ -370,6 +370,19 @@ TEST_F(KestanIo, AnUnknownPortLayerIsSaidAndNothingRuns) {
   EXPECT_TRUE(has(run.out, "input 5: 1")) << run.out;
 }
 
+// A change whose record cannot be saved would be undone by the next run:
+// the run fails (here the folder of the records is read-only to its owner).
+TEST_F(KestanIo, AChangeWhoseRecordCannotBeSavedFails) {
+  if (getuid() != 0) GTEST_SKIP() << "needs another user, for whom a folder's mode counts";
+  const std::string dir = state_dir() + "/readonly", records = dir + "/private-simulator";
+  ASSERT_EQ(0, std::system(("mkdir -p " + records + " && touch " + records + "/card-2A8.lock && chmod 600 " +
+                            records + "/card-2A8.lock && chown -R 65534:65534 " + dir + " && chmod 700 " + dir +
+                            " && chmod 500 " + records).c_str()));
+  ToolRun run = run_tool(on_simulator({"write", "1", "1"}), {"KESTAN_SIM_PC=private", "KESTAN_IO_STATE_DIR=" + dir}, true);
+  EXPECT_EQ(9, run.exit_code) << run.err;
+  EXPECT_TRUE(has(run.err, "could not be saved in " + records + "/card-2A8.state")) << run.err;
+}
+
 // Ports a kernel driver owns are not written without --force.
 TEST_F(KestanIo, BusyPortsAreRefusedWithoutForce) {
   const std::string ioports = state_dir() + "/ioports";
