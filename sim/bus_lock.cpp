@@ -15,7 +15,7 @@ namespace {
 // Asking the file system whether the path still names the mapped file
 // costs a system call: it is asked this often at most. A retired PC (one
 // that another process replaced) is noticed at once.
-constexpr int64_t kFileCheckNs = 10 * 1000 * 1000;
+constexpr int64_t kFileCheckNs = 50 * 1000 * 1000;
 
 // A coarse clock is enough for that, and cheap on every lock.
 int64_t monotonic_ns() {

@@ -108,13 +108,18 @@ std::string pc_path() {
   return path;
 }
 
-uint64_t lock_word() {
+// A word of the PC's header as the file at the path holds it.
+uint64_t header_word(off_t at) {
   uint64_t word = 0;
   int fd = open(pc_path().c_str(), O_RDONLY);
-  if (pread(fd, &word, sizeof word, kLockWord) != sizeof word) word = ~0ull;
+  if (pread(fd, &word, sizeof word, at) != sizeof word) word = ~0ull;
   close(fd);
   return word;
 }
+
+uint64_t lock_word() { return header_word(kLockWord); }
+// The number the PC at the path was made with (PcHeader::born).
+uint64_t pc_at_path() { return header_word(kLockWord + 8); }
 
 void set_lock_word(uint64_t word) {
   int fd = open(pc_path().c_str(), O_RDWR);
@@ -189,17 +194,20 @@ TEST_F(SharedPc, AStoppedHolderEndsTheWaitAfterTwoSeconds) {
 // A process that finds the PC's file removed makes the next one; every
 // process then works on that one, with the claims it holds.
 TEST_F(SharedPc, APcFileRemovedUnderRunningProcessesIsOneNewPcForAll) {
+  const useconds_t kNoticed = 60000;  // a process asks after its PC's file every 50 ms
   ASSERT_EQ(IO_CLAIM_OK, io_claim(0x300, 4, "fenmar"));
   io_out8(kBase, 0x0C);
-  pid_t other = spawn([] {
+  const uint64_t old_pc = iosim_pc_id();
+  pid_t other = spawn([&] {
     unlink(pc_path().c_str());
-    usleep(20000);
+    usleep(kNoticed);
     io_out8(kBase, 0x30);  // on the fresh PC it makes
-    return io_in8(kBase) == 0x30 ? 0 : 1;
+    return io_in8(kBase) == 0x30 && iosim_pc_id() != old_pc && iosim_pc_id() == pc_at_path() ? 0 : 1;
   });
-  EXPECT_EQ(0, exit_code(other));
-  usleep(20000);
-  EXPECT_EQ(0x30, io_in8(kBase)) << "this process moved to the PC now at the path";
+  EXPECT_EQ(0, exit_code(other)) << "the other process made a PC at the path and works on it";
+  usleep(kNoticed);
+  EXPECT_EQ(0x30, io_in8(kBase));
+  EXPECT_EQ(pc_at_path(), iosim_pc_id()) << "this process moved to the PC now at the path";
   iosim_claim_info claims[4];
   ASSERT_EQ(1, iosim_claims(claims, 4)) << "its claim came along";
   EXPECT_EQ(0x300, claims[0].base);
