@@ -1,7 +1,8 @@
 // The PC's lock as the bus takes it: a holder that does not let go ends the
 // wait with a message naming it; a PC file replaced or removed under this
-// process is noticed at the next lock, and the process goes on with the PC
-// now at that path, so that every program works on one PC.
+// process is noticed at a lock (a retired one at the next, a removed one
+// within kFileCheckNs), and the process goes on with the PC now at that
+// path, so that every program works on one PC.
 #include <chrono>
 #include <cstdio>
 #include <ctime>
