@@ -8,6 +8,7 @@
 
 #include "card_state_file.h"
 #include "commands.h"
+#include "number_text.h"
 #include "options.h"
 #include "session.h"
 #include "tool.h"
@@ -39,17 +40,19 @@ const Program kPrograms[] = {
 
 const char kHelpHead[] =
   "Usage: kestan-io [OPTION...] --base ADDRESS COMMAND...\n"
-  "       kestan-io [OPTION...] [--base ADDRESS] probe|scan|watch\n"
+  "       kestan-io [OPTION...] --base ADDRESS probe|watch\n"
+  "       kestan-io [OPTION...] scan\n"
   "       kestan-io [OPTION...] --base ADDRESS serve --modbus [ADDRESS:]PORT [SERVE OPTION...]\n"
   "\n"
   "Reads and writes a digital I/O card through its library (libkestan.so,\n"
-  "liborvel.so, ...). Numbers are decimal (680), hexadecimal with 0x (0x2A8) or\n"
-  "with a trailing H (2A8H). Options may stand anywhere, as --base 0x2A8 or\n"
-  "--base=0x2A8; after -- everything is a command.\n"
+  "liborvel.so, ...). A base address is hexadecimal (2A8, 2A8H or 0x2A8); every\n"
+  "other number is decimal (90) or hexadecimal with 0x (0x5A), never negative.\n"
+  "Options may stand anywhere, as --base 2A8 or --base=0x2A8; after -- everything\n"
+  "is a command.\n"
   "\n"
   "Options:\n"
   "  --kind KIND     kestan (default), orvel, sarrow, pellin, fenmar, wendal, dulvar\n"
-  "  --base ADDRESS  the card's base address, as set on its switches\n"
+  "  --base ADDRESS  the card's base address, as set on its switches (200 to 3FF)\n"
   "  --card N        the card number in the library's table (default 0)\n"
   "  --irq N         fenmar, wendal, dulvar: the card's interrupt level (default 5)\n"
   "  --simulator     the simulated PC instead of the real ports (KESTAN_IOPORT=simulator;\n"
@@ -166,7 +169,7 @@ int run_watch(const Options &o, int argc, char **argv) {
     for (unsigned char &l : lines) l = 0;
     for (int i = 0; i < argc; ++i) {
       long long line = 0;
-      if (!parse_number(argv[i], &line) || line < 0 || line >= o.kind->input_lines) {
+      if (!cardio::parse_count_text(argv[i], &line) || line >= o.kind->input_lines) {
         char why[128];
         std::snprintf(why, sizeof why, "watch: LINE '%s' is not a line of a %s card (0-%d)", argv[i],
                       o.kind->name, o.kind->input_lines - 1);
@@ -186,7 +189,15 @@ int run_watch(const Options &o, int argc, char **argv) {
   return code == kExitLibraryError ? library_error(session, "watch", refused) : code;
 }
 
-int main(int argc, char **argv) {
+// --json before "--", seen before the line is parsed: a mistake in the
+// line is then said as JSON too.
+static bool asks_for_json(int argc, char **argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+    if (std::strcmp(argv[i], "--json") == 0) return true;
+  return false;
+}
+
+static int run_line(int argc, char **argv) {
   Options options;
   static char *operands[kMaxOperands];
   int count = 0;
@@ -206,4 +217,9 @@ int main(int argc, char **argv) {
   choose_port_layer(options);
   if (const Program *program = find_program(operands[0])) return program->run(options, count - 1, operands + 1);
   return run_commands(options, count, operands);
+}
+
+int main(int argc, char **argv) {
+  report_errors_as_json(asks_for_json(argc, argv));
+  return finish_output(run_line(argc, argv));
 }
