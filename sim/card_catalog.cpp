@@ -1,5 +1,7 @@
 #include "card_catalog.h"
 
+#include <cstdio>
+
 #include "cards/kestan_card.h"
 #include "cards/kestan_counting_card.h"
 #include "cards/lamp_cards.h"
@@ -18,15 +20,16 @@ static_assert(sizeof(DigitalCard::State) == 16, "lamp card state layout changed:
 namespace {
 
 const CardKind kCardKinds[] = {
-    {"kestan", make_kestan_card},
-    {"kestan_counter", make_kestan_counting_card},
-    {"fenmar", make_fenmar_card},
-    {"wendal", make_wendal_card},
-    {"dulvar", make_dulvar_card},
-    {"orvel", make_orvel_card},
-    {"sarrow", make_sarrow_card},
-    {"pellin", make_pellin_card},
-    // One line per further card model, e.g. {"orvel", make_orvel_card},
+    // name             base step  model
+    {"kestan", 8, make_kestan_card},
+    {"kestan_counter", 8, make_kestan_counting_card},
+    {"fenmar", 4, make_fenmar_card},
+    {"wendal", 2, make_wendal_card},
+    {"dulvar", 8, make_dulvar_card},
+    {"orvel", 16, make_orvel_card},
+    {"sarrow", 8, make_sarrow_card},
+    {"pellin", 2, make_pellin_card},
+    // One line per further card model, e.g. {"orvel", 16, make_orvel_card},
 };
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -38,6 +41,25 @@ bool same_name(const char *a, const char *b) {
 }
 
 }  // namespace
+
+unsigned card_length(const CardKind &kind) {
+  alignas(8) unsigned char scratch[kCardStateBytes];
+  return kind.make(scratch, true)->length();
+}
+
+bool base_fits(const CardKind &kind, unsigned base, char *why, size_t size) {
+  const unsigned length = card_length(kind);
+  const bool on_step = base % kind.base_step == 0;
+  const bool inside = base >= kCardWindowFirst && base + length - 1 <= kCardWindowLast;
+  if (on_step && inside) return true;
+  if (why && size)
+    std::snprintf(why, size, "a %s card sits at a multiple of %XH from %XH to %XH (its %u ports inside %XH-%XH)",
+                  kind.name, kind.base_step,
+                  kind.base_step * ((kCardWindowFirst + kind.base_step - 1) / kind.base_step),
+                  (kCardWindowLast + 1 - length) / kind.base_step * kind.base_step, length, kCardWindowFirst,
+                  kCardWindowLast);
+  return false;
+}
 
 const CardKind *card_kind_at(int index) {
   constexpr int kKinds = sizeof kCardKinds / sizeof kCardKinds[0];

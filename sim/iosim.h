@@ -65,6 +65,7 @@ extern "C" {
 #define IOSIM_NO_CARD       3 /* no card at that base */
 #define IOSIM_BAD_BANK      4 /* the card has no such bank of lines */
 #define IOSIM_INVALID       5 /* other bad argument */
+#define IOSIM_BAD_BASE      6 /* the kind cannot sit there: off its step, or a port outside 200H-3FFH */
 
 /* --- the rack ---------------------------------------------------------- */
 
@@ -80,6 +81,13 @@ void iosim_reset(void);
  * KESTAN_SIM_RACK (NULL or blank: the default rack). Returns how many
  * entries were left out (0: all plugged). */
 int  iosim_load_rack(const char *rack);
+/* Whether rack text (the format of KESTAN_SIM_RACK) can be plugged as it
+ * stands: every entry readable, of a kind with a model, at a base the kind
+ * can sit at, no two overlapping. IOSIM_OK (NULL or blank text too: the
+ * default rack), or the first problem's code (IOSIM_INVALID, _UNKNOWN_KIND,
+ * _BAD_BASE, _BUSY) with a line saying it in why (size bytes). Changes
+ * nothing. */
+int  iosim_check_rack(const char *rack, char *why, int size);
 /* Kind of the card whose range holds port, copied into kind (size bytes);
  * returns the card's base, or -1 when the port is unoccupied. */
 int  iosim_card_at(unsigned short port, char *kind, int size);

@@ -56,12 +56,12 @@ int Bus::plug_locked(const char *kind, unsigned base) {
   int s = 0;
   while (s < kMaxCards && slot(s).used) ++s;
   if (s == kMaxCards) return IOSIM_BUSY;
+  if (!base_fits(*k, base, nullptr, 0)) return IOSIM_BAD_BASE;
   SlotState &sl = slot(s);
-  std::unique_ptr<CardModel> card = k->make(sl.card, true);  // the card's power-up state
-  unsigned length = card->length();
-  if (length == 0 || base + length > kPortSpace) return IOSIM_INVALID;
+  const unsigned length = card_length(*k);
   for (unsigned p = base; p < base + length; ++p)
     if (pc_->owner[p] != kNoCard) return IOSIM_BUSY;
+  std::unique_ptr<CardModel> card = k->make(sl.card, true);  // the card's power-up state
   sl.used = 1;
   sl.kind = card_kind_index(k);
   sl.base = base;
@@ -172,7 +172,7 @@ void Bus::apply_rack(const char *text, bool report) {
       std::fprintf(stderr, "iosim: %s: %s@%X left out (%s)\n", kRackVariable, e.kind, e.base,
                    result == IOSIM_UNKNOWN_KIND ? "no model of that kind"
                    : result == IOSIM_BUSY       ? "range occupied"
-                                                : "outside the port space");
+                                                : "not a base that kind can sit at");
   }
 }
 

@@ -101,11 +101,14 @@ const char kHelpTail[] =
   "  kestan-io --simulator --base 0x2A8 serve --modbus 1502 --allow-writes\n"
   "\n"
   "Exit status: 0 done; 1 the library refused a call (the message names the call and\n"
-  "the code, e.g. \"Invalid_Channel_Number (12)\", and what to do); 2 the command line\n"
+  "the code, e.g. \"Invalid_Base_Address (4)\", and what to do); 2 the command line\n"
   "is wrong; 3 the port layer is not installed; 4 no right to the card's ports (root\n"
   "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
   "6 probe: nothing answers; 7 serve: the address cannot be listened on; 8 the card\n"
-  "is in use (another program, such as a kestan-io serve, held it for 2 seconds).\n";
+  "is in use (another program, such as a kestan-io serve, held it for 2 seconds);\n"
+  "9 the results could not be written to standard output. Every line and value is\n"
+  "checked against the card before the first port access (status 2, with the limit);\n"
+  "with --json a failure is also {\"error\":{\"status\":N,\"message\":...}} on stdout.\n";
 
 void print_help() {
   std::printf(kHelpHead);

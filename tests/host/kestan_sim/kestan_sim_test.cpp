@@ -83,12 +83,20 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
   EXPECT_EQ(0, run(kSim + " plug orvel@300").exit_code);
   EXPECT_TRUE(has(run(kSim + " status").out, "orvel@300 (16 ports")) << run(kSim + " status").out;
   const struct {
-    const char *command;
+    std::string command;  // after kestan-sim when it starts with a blank
     int code;
     const char *said;
   } refusals[] = {
-      {" plug kestan@2AC", 1, "occupied"},
-      {" plug nosuch@200", 1, "no model of that card kind"},
+      {" plug kestan@2B0", 1, "occupied"},
+      {" plug kestan@2AC", 1, "a kestan card sits at a multiple of 8H from 200H to 3F8H"},
+      {" plug kestan@3FC", 1, "its 8 ports inside 200H-3FFH"},
+      {" plug dulvar@3F0", 1, "a dulvar card sits at a multiple of 8H from 200H to 3E8H"},
+      {" plug kestan@FFFC", 1, "a kestan card sits at"},
+      {"KESTAN_SIM_RACK=bogus@300 " + kSim + " reset", 1, "bogus@300: no model of that kind"},
+      {"KESTAN_SIM_RACK='kestan@2A8;' " + kSim + " reset", 1, "\"kestan@2A8;\" is no entry"},
+      {"KESTAN_SIM_RACK=kestan@2A9 " + kSim + " reset", 1, "kestan@2A9: a kestan card sits at"},
+      {" set 2A8 0 0x20 1", 2, "line from 0 to 31"},
+      {" plug nosuch@200", 1, "no model of that kind"},
       {" unplug 240", 1, "no card has its base there"},
       {" set 2A8 3 0 1", 1, "no such bank"},
       {" set 2A8 0 32 1", 2, "line from 0 to 31"},
@@ -97,12 +105,17 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
       {" frobnicate", 2, "unknown command"},
       {" unplug", 2, "wrong number of arguments"},
   };
+  ASSERT_EQ(0, run(kSim + " plug kestan@2B0").exit_code);
   for (const auto &k : refusals) {
-    ToolRun r = run(kSim + k.command);
+    ToolRun r = run(k.command[0] == ' ' ? kSim + k.command : k.command);
     EXPECT_EQ(k.code, r.exit_code) << k.command;
     EXPECT_TRUE(has(r.err, k.said)) << k.command << ": " << r.err;
     EXPECT_EQ("", r.out) << k.command;
   }
+  EXPECT_TRUE(has(run(kSim + " status").out, "kestan@2A8 (8 ports")) << "a refused rack changes nothing";
+  EXPECT_EQ(0, run(kSim + " set 2B0 0 0x7 1").exit_code) << "lines decimal or 0x";
+  const int full = std::system((kSim + " status >/dev/full 2>/dev/null").c_str());
+  EXPECT_EQ(3, WEXITSTATUS(full)) << "a full stdout is a failure";
   EXPECT_EQ(0, run(kSim + " unplug 300").exit_code);
   EXPECT_EQ(0, run(kIo + " write 1 1").exit_code);
   EXPECT_EQ(0, run(kSim + " reset").exit_code);
