@@ -132,6 +132,27 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
     EXPECT_TRUE(has(help.out, std::string("  ") + word + " ")) << word;
 }
 
+// The default rack's Kestan card is back once no running program holds the
+// card a claim put over it; a card plugged by hand, and claimed cards
+// elsewhere with their outputs, stay.
+TEST_F(KestanSim, OnTheDefaultRackTheKestanCardComesBackOnceNoProgramHoldsWhatTookItsPlace) {
+  const std::string io = std::string(KESTAN_IO_PATH) + " --simulator";
+  ASSERT_EQ(0, run(io + " --kind pellin --base 2A8 write 3 1").exit_code);
+  ASSERT_EQ(0, run(io + " --kind pellin --base 210 write 3 1").exit_code);
+  ToolRun r = run(kSim + " status");
+  EXPECT_TRUE(has(r.out, "kestan@2A8 (8 ports, plugged by the rack or by hand)")) << r.out;
+  EXPECT_TRUE(has(r.out, "pellin@210 (2 ports, plugged by a library's claim)\n"
+                         "    bank 0                     outputs 0x08")) << r.out;
+  EXPECT_TRUE(has(run(kIo + " write 5 1 read 5").out, "input 5: 1"));
+
+  ASSERT_EQ(0, run(kSim + " unplug 2A8").exit_code);
+  ASSERT_EQ(0, run(kSim + " plug pellin@2A8").exit_code);
+  ASSERT_EQ(0, run(io + " --kind pellin --base 2A8 write 1 1").exit_code);
+  r = run(kSim + " status");
+  EXPECT_TRUE(has(r.out, "pellin@2A8 (2 ports, plugged by the rack or by hand)\n"
+                         "    bank 0                     outputs 0x02")) << r.out;
+}
+
 TEST_F(KestanSim, WatchPrintsLineChangesWithTheirTime) {
   std::string out = "/tmp/kestan_sim_watch_" + std::to_string(getpid());
   ASSERT_EQ(0, std::system((kSim + " watch 2 >" + out + " &").c_str()));
