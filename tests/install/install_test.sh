@@ -49,6 +49,15 @@ out=$(kestan-io --simulator --base 0x2A8 write 5 1 readback | tail -n 1)
 kestan-io --help > "$work/help.txt"
 grep -q "Usage: kestan-io" "$work/help.txt" || fail "kestan-io --help"
 
+# Every installed header compiles on its own from the prefix alone.
+for h in "$prefix"/include/kestan/*.h; do
+  echo "#include \"$(basename "$h")\"" | "$cxx" -fsyntax-only -x c++ -I"$prefix/include/kestan" - \
+    || fail "$(basename "$h") includes a header that is not installed"
+done
+
+case "$(kestan-sim --version)" in "kestan-sim "*) ;; *) fail "kestan-sim --version";; esac
+KESTAN_SIM_PC=$work/pc kestan-sim status | grep -q "kestan@2A8" || fail "kestan-sim status on the simulated PC"
+
 if [ -d "$prefix/lib/python3/dist-packages/kestan" ]; then
   out=$(PYTHONPATH=$prefix/lib/python3/dist-packages /usr/bin/python3 -c '
 import kestan

@@ -8,10 +8,15 @@
 
 #include "sim_commands.h"
 
+#ifndef KIT_VERSION
+#define KIT_VERSION "0"
+#endif
+
 namespace {
 
 const char kHelp[] =
   "Usage: kestan-sim COMMAND [ARGUMENT...]\n"
+  "       kestan-sim --help | --version\n"
   "\n"
   "Runs the simulated PC by hand. Every simulator-build program of your session\n"
   "(the panels and samples under Wine, kestan-io --simulator, your own program\n"
@@ -76,7 +81,11 @@ int main(int argc, char **argv) {
   if (argc < 2) return usage_error("no command");
   if (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")) {
     print_help();
-    return kExitOk;
+    return finish_output(kExitOk);
+  }
+  if (!std::strcmp(argv[1], "-V") || !std::strcmp(argv[1], "--version")) {
+    std::printf("kestan-sim %s\n", KIT_VERSION);
+    return finish_output(kExitOk);
   }
   for (int i = 0; i < kSimCommandCount; ++i) {
     const SimCommand &c = kSimCommands[i];
