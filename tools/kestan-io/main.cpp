@@ -32,8 +32,8 @@ struct Program {
 
 // Programs other than the command list. A new one is one more row.
 const Program kPrograms[] = {
-  {"probe", "probe", "is a card of --kind answering at --base? (exit 6: nothing answers)", run_probe},
-  {"scan", "scan", "the bases where a card of --kind answers; busy ones (/proc/ioports) skipped", run_scan},
+  {"probe", "probe", "does a card of --kind answer at --base, by reads alone? (exit 6: no, or cannot tell)", run_probe},
+  {"scan", "scan", "the bases where a card of --kind answers, once per card; busy ones (/proc/ioports) skipped", run_scan},
   {"watch", "watch [LINE...]", "print every input change with its time until Ctrl-C", run_watch},
   {"serve", "serve --modbus [ADDRESS:]PORT", "the card on Modbus/TCP until Ctrl-C (see Serving below)", run_serve},
 };

@@ -408,16 +408,43 @@ TEST_F(KestanIo, BusyPortsAreRefusedWithoutForce) {
   EXPECT_EQ(4, run.exit_code) << "reading is no write: only the rights stop it";
 }
 
-TEST_F(KestanIo, ProbeAndScanFindTheSimulatedCard) {
-  EXPECT_EQ(0, run_tool(on_simulator({"probe"})).exit_code);
-  ToolRun run = run_tool({"--simulator", "--base", "0x300", "probe"});
-  EXPECT_EQ(6, run.exit_code);
-  EXPECT_TRUE(has(run.out, "0x300: nothing answers (0 of 4 ports not FFH, 0 of 3 counters counting)")) << run.out;
-  run = run_tool({"--simulator", "scan"}, {"KESTAN_SIM_RACK=kestan@2A8,kestan@300"});
-  EXPECT_EQ(0, run.exit_code) << run.err;
-  EXPECT_EQ("0x2A8: a card answers (4 of 4 ports not FFH, 0 of 3 counters counting)\n"
-            "0x300: a card answers (4 of 4 ports not FFH, 0 of 3 counters counting)\n",
-            run.out);
+struct ProbeCase {
+  std::vector<std::string> args;
+  int exit_code;
+  const char *out;  // the whole output
+};
+
+// On the default rack (a Kestan card at 2A8H, cable in) unless a rack is given.
+const ProbeCase kProbes[] = {
+  {{"--base", "2A8", "probe"}, 0, "0x2A8: a kestan card answers (7 of 8 ports not FFH, 0 of 3 counters counting)\n"},
+  {{"--base", "300", "probe"}, 6,
+   "0x300: nothing answers (8 ports read FFH): no card, or a kestan card whose lines all read 1 (its test "
+   "cable out, every line an input); cannot tell which\n"},
+  {{"--kind", "fenmar", "--base", "2A8", "probe"}, 6,
+   "0x2A8: no fenmar card: port 2ABH answers where a fenmar card reads FFH (another card's ports)\n"},
+  {{"--kind", "pellin", "--base", "2AE", "probe"}, 6,
+   "0x2AE: its ports answer as a pellin card's would, but so does port 2ADH below them: part of another "
+   "card, or a pellin card beside it; cannot tell which\n"},
+  // Once per card, and never a card of one kind in another's ports.
+  {{"scan"}, 0, "0x2A8: a kestan card answers (7 of 8 ports not FFH, 0 of 3 counters counting)\n"},
+  {{"--kind", "pellin", "scan"}, 0, ""},
+  {{"--kind", "wendal", "scan"}, 0, ""},
+  {{"--kind", "kestan", "scan", "KESTAN_SIM_RACK=kestan@2A8,kestan@300,fenmar@220,wendal@240"}, 0,
+   "0x2A8: a kestan card answers (7 of 8 ports not FFH, 0 of 3 counters counting)\n"
+   "0x300: a kestan card answers (7 of 8 ports not FFH, 0 of 3 counters counting)\n"},
+  {{"--kind", "wendal", "scan", "KESTAN_SIM_RACK=fenmar@220,wendal@240"}, 0,
+   "0x240: a wendal card answers (3 of 12 ports not FFH, 0 of 3 counters counting); its inputs all read 1: "
+   "its test cable is out, or nothing drives them\n"},
+};
+
+TEST_F(KestanIo, ProbeAndScanReportAKindOnlyWhereItsShapeAnswers) {
+  for (const ProbeCase &p : kProbes) {
+    std::vector<std::string> args{"--simulator"}, env;
+    for (const std::string &a : p.args) (a.rfind("KESTAN_SIM_RACK=", 0) == 0 ? env : args).push_back(a);
+    ToolRun run = run_tool(args, env);
+    EXPECT_EQ(p.exit_code, run.exit_code) << p.out << run.err;
+    EXPECT_EQ(p.out, run.out);
+  }
 }
 
 // Inputs that count on every read of port 0: a change at every poll.

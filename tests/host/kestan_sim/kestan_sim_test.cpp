@@ -77,6 +77,11 @@ TEST_F(KestanSim, StatusShowsWhatAnotherProgramWroteAndSetDrivesAnInput) {
   EXPECT_TRUE(has(run(kIo + " read 7").out, "input 7: 0"));
   ToolRun j = run(kSim + " journal 2");
   EXPECT_TRUE(has(j.out, "in8   02A8  A0\n  in8   02A8  20\n")) << j.out;
+  // probe tells a card whose cable is out from no card.
+  EXPECT_EQ(0, run(kSim + " cable 2A8 off").exit_code);
+  ToolRun probe = run(kIo + " probe");
+  EXPECT_EQ(0, probe.exit_code) << "the card is there: " << probe.out;
+  EXPECT_TRUE(has(probe.out, "its inputs all read 1: its test cable is out")) << probe.out;
 }
 
 TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
