@@ -86,4 +86,5 @@ endif()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/programming.md
         DESTINATION share/doc/kestan-toolkit)
 install(FILES ${CMAKE_SOURCE_DIR}/examples/walk_outputs.cpp ${CMAKE_SOURCE_DIR}/examples/counter_read.cpp
+        ${CMAKE_SOURCE_DIR}/examples/port_rights.h
         DESTINATION share/doc/kestan-toolkit/examples)

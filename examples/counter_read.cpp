@@ -12,9 +12,7 @@
 #include <thread>
 
 #include "kestan.h"
-#ifndef _WIN32
-#include "ioport.h"  // io_rights
-#endif
+#include "port_rights.h"
 
 // Change these to match your card.
 const int kCardNumber = 0;
@@ -35,16 +33,7 @@ void check(int error, const char *call) {
 }
 
 int main() {
-#ifndef _WIN32
-  // Without the right to the card's ports every read gives FFH and every
-  // write is lost: ask first (the simulated PC grants them), and stop with
-  // the reason, which names the cause and the remedy.
-  char reason[600];
-  if (io_rights(kBaseAddress, kCardPorts, reason, sizeof reason) != IO_RIGHTS_OK) {
-    std::fprintf(stderr, "%s\n", reason);
-    return 1;
-  }
-#endif
+  if (!may_use_ports(kBaseAddress, kCardPorts)) return 1;  // it says why
   check(W_Kestan_Initial(kCardNumber, kBaseAddress), "W_Kestan_Initial");
   check(W_Kestan_Timer_Start(kCounter, kMode, kStartCount), "W_Kestan_Timer_Start");
   std::printf("Counter %d of the card at %XH started in mode %d with count %u.\n", kCounter,

@@ -9,9 +9,7 @@
 #include <cstdlib>
 
 #include "kestan.h"
-#ifndef _WIN32
-#include "ioport.h"  // io_rights
-#endif
+#include "port_rights.h"
 
 // Change these to match your card: the card number is our choice (0 to 7),
 // the base address is set by the switches on the card.
@@ -45,16 +43,7 @@ void print_lines(unsigned int word) {
 }
 
 int main() {
-#ifndef _WIN32
-  // Without the right to the card's ports every read gives FFH and every
-  // write is lost: ask first (the simulated PC grants them), and stop with
-  // the reason, which names the cause and the remedy.
-  char reason[600];
-  if (io_rights(kBaseAddress, kCardPorts, reason, sizeof reason) != IO_RIGHTS_OK) {
-    std::fprintf(stderr, "%s\n", reason);
-    return 1;
-  }
-#endif
+  if (!may_use_ports(kBaseAddress, kCardPorts)) return 1;  // it says why
   check(W_Kestan_Initial(kCardNumber, kBaseAddress), "W_Kestan_Initial");
   std::printf("Walking one lit output across the 32 outputs of the card at %XH.\n", kBaseAddress);
   std::printf("After each step the inputs are read back (* = 1, channel 0 first).\n\n");
