@@ -327,6 +327,10 @@ TEST_F(KestanIo, SetSwitchesEveryLineOfAPortTogether) {
   ASSERT_EQ(0, run.exit_code) << run.err;
   EXPECT_TRUE(has(run.out, "output 0 set to 1\noutput 1 set to 1\noutput 7 set to 0\noutput 9 set to 1\n")) << run.out;
   EXPECT_TRUE(has(run.out, "outputs word : 0x00000203")) << run.out;
+  // An 8255 card: each group the lines touch becomes an output, no other.
+  run = run_tool({"--simulator", "--kind", "fenmar", "--base", "220", "set", "0=1", "16=1", "20=1", "dir"});
+  EXPECT_TRUE(has(run.out, "ch0 A  (port code   0): out\nch0 B  (port code   1): in\n"
+                           "ch0 CH (port code   3): out\nch0 CL (port code   4): out\n")) << run.out;
   // Sarrow: both ports are one register; a write of one keeps the other.
   const std::vector<std::string> sarrow{"--simulator", "--kind", "sarrow", "--base", "318"};
   std::vector<std::string> first(sarrow), second(sarrow);
