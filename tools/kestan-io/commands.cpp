@@ -405,7 +405,7 @@ const Command kCommands[] = {
    "the inputs of each PORT as a byte", run_read_port},
   {"write", nullptr, 2, 2, 2, {kLineArg, kLineValueArg}, false, true, nullptr,
    "switch output LINE off (0) or on (1)", run_write},
-  {"set", nullptr, 1, 144, 1, {{"LINE=VALUE", ArgType::Assignment, 0, 1}}, true, true, nullptr,
+  {"set", nullptr, 1, 32, 1, {{"LINE=VALUE", ArgType::Assignment, 0, 1}}, true, true, nullptr,
    "switch outputs, each port in one write: set 5=1 6=0", run_set},
   {"write-port", nullptr, 2, 2, 2, {kPortArg, {"VALUE", ArgType::Number, 0, kByteMax}}, false, true, nullptr,
    "write byte VALUE (0-255) to the outputs of PORT", run_write_port},
