@@ -7,7 +7,7 @@
 #   <prefix>/lib/ioport/hardware/libioport.so, <prefix>/lib/ioport/simulator/libioport.so
 #   <prefix>/lib/pkgconfig/<card>.pc, ioport.pc
 #   <prefix>/lib/python3/dist-packages/kestan/
-#   <prefix>/include/kestan/<card>.h, ioport.h, iosim.h and what they include
+#   <prefix>/include/kestan/<card>.h, ioport.h, iosim.h and what they include (card_results.h, ...)
 #   <prefix>/share/doc/kestan-toolkit/
 if(WIN32 OR KIT_FUZZ)
   return()
@@ -39,8 +39,8 @@ endif()
 
 # A header goes with every header it includes ("name.h", found beside it or
 # in one of KIT_HEADER_DIRS), so that an installed header always compiles.
-set(KIT_HEADER_DIRS ${CMAKE_SOURCE_DIR}/lib/kestan ${CMAKE_SOURCE_DIR}/lib/ioport ${CMAKE_SOURCE_DIR}/sim
-    ${CMAKE_SOURCE_DIR}/cardlibs/ppicard)
+set(KIT_HEADER_DIRS ${CMAKE_SOURCE_DIR}/lib/kestan ${CMAKE_SOURCE_DIR}/lib/common ${CMAKE_SOURCE_DIR}/lib/ioport
+    ${CMAKE_SOURCE_DIR}/sim ${CMAKE_SOURCE_DIR}/cardlibs/ppicard)
 function(kit_install_header header)
   get_property(done GLOBAL PROPERTY KIT_INSTALLED_HEADERS)
   if(header IN_LIST done)

@@ -7,7 +7,11 @@
 #include "cards/lamp_cards.h"
 #include "cards/port_cards.h"
 #include "cards/wendal_card.h"
-// Card models of the other kinds: include the model's header here.
+#include "dulvar_registers.h"
+#include "fenmar_registers.h"
+#include "orvel_registers.h"
+#include "pellin_registers.h"
+#include "sarrow_registers.h"
 
 namespace sim {
 
@@ -20,16 +24,16 @@ static_assert(sizeof(DigitalCard::State) == 16, "lamp card state layout changed:
 namespace {
 
 const CardKind kCardKinds[] = {
-    // name             base step  model
-    {"kestan", 8, make_kestan_card},
-    {"kestan_counter", 8, make_kestan_counting_card},
-    {"fenmar", 4, make_fenmar_card},
-    {"wendal", 2, make_wendal_card},
-    {"dulvar", 8, make_dulvar_card},
-    {"orvel", 16, make_orvel_card},
-    {"sarrow", 8, make_sarrow_card},
-    {"pellin", 2, make_pellin_card},
-    // One line per further card model, e.g. {"orvel", 16, make_orvel_card},
+    // name             its base step (the library's)  model
+    {"kestan", kestan::kBaseStep, make_kestan_card},
+    {"kestan_counter", kestan::kBaseStep, make_kestan_counting_card},
+    {"fenmar", fenmar::kBaseStep, make_fenmar_card},
+    {"wendal", wendal::kBaseStep, make_wendal_card},
+    {"dulvar", dulvar::kBaseStep, make_dulvar_card},
+    {"orvel", orvel::kBaseStep, make_orvel_card},
+    {"sarrow", sarrow::kBaseStep, make_sarrow_card},
+    {"pellin", pellin::kBaseStep, make_pellin_card},
+    // A new kind goes last: the shared simulated PC records a kind by its place.
 };
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
