@@ -15,8 +15,10 @@ struct Placed {
   unsigned base, length;
 };
 
-int refuse(int code, char *why, size_t size, const char *format, const char *text, const char *reason = "") {
-  if (why && size) std::snprintf(why, size, format, text, reason);
+// The problem into why; returns its code.
+template <typename... Args>
+int refuse(int code, char *why, size_t size, const char *format, Args... args) {
+  if (why && size) std::snprintf(why, size, format, args...);
   return code;
 }
 
@@ -27,7 +29,7 @@ int check_rack(const char *text, char *why, size_t size) {
   RackText rack;
   if (!parse_rack(text, &rack)) return IOSIM_OK;  // the default rack
   if (rack.bad)
-    return refuse(IOSIM_INVALID, why, size, "\"%s\" is no entry (want kind@hexbase, e.g. kestan@2A8, or empty)%s",
+    return refuse(IOSIM_INVALID, why, size, "\"%s\" is no entry (want kind@hexbase, e.g. kestan@2A8, or empty)",
                   rack.first_bad);
   Placed placed[RackText::kMaxEntries];
   for (int i = 0; i < rack.count; ++i) {
@@ -38,15 +40,14 @@ int check_rack(const char *text, char *why, size_t size) {
     if (!kind)
       return refuse(IOSIM_UNKNOWN_KIND, why, size,
                     "%s: no model of that kind (kestan, kestan_counter, orvel, sarrow, pellin, fenmar, wendal, "
-                    "dulvar)%s",
+                    "dulvar)",
                     entry);
     if (!base_fits(*kind, e.base, reason, sizeof reason))
       return refuse(IOSIM_BAD_BASE, why, size, "%s: %s", entry, reason);
     placed[i] = {kind, e.base, card_length(*kind)};
     for (int j = 0; j < i; ++j) {
       if (placed[j].base < e.base + placed[i].length && e.base < placed[j].base + placed[j].length) {
-        std::snprintf(reason, sizeof reason, "%s@%X", placed[j].kind->name, placed[j].base);
-        return refuse(IOSIM_BUSY, why, size, "%s overlaps %s", entry, reason);
+        return refuse(IOSIM_BUSY, why, size, "%s overlaps %s@%X", entry, placed[j].kind->name, placed[j].base);
       }
     }
   }
