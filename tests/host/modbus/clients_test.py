@@ -169,7 +169,7 @@ class Connections(ServerCase):
         self.assertFalse(third.read_discrete_inputs(0, 8, slave=1).isError())
         third.close()
         self.assertIn("refused: already 2 clients", server.text())
-        self.assertEqual(2, server.text().count("idle for 1 s"))
+        self.assertEqual(2, server.text().count("disconnected: idle for 1 s"))
         first.close()
         second.close()
         self.assertEqual(0, server.stop())
