@@ -95,7 +95,7 @@ const char kHelpTail[] =
   "  --allow-writes           accept writes (else every write gets exception 01H)\n"
   "  --max-clients N          clients at once, 1 to 1000 (default 16)\n"
   "  --max-per-peer N         clients at once from one address (default 8)\n"
-  "  --idle-timeout SECONDS   drop a client silent that long (default 60)\n"
+  "  --idle-timeout SECONDS   drop a client without a whole request that long (default 60)\n"
   "  kestan-io --simulator --base 0x2A8 serve --modbus 1502 --allow-writes\n"
   "\n"
   "Exit status: 0 done; 1 the library refused a call (the message names the call and\n"
