@@ -27,9 +27,13 @@ namespace {
 constexpr size_t kReceiveBuffer = 4096;  // several frames; never less room than one
 constexpr int kListenBacklog = 64;
 constexpr int64_t kMillisecondsPerSecond = 1000;
-// A client idle this long makes way for a new one when there is no room;
-// one that asked something more recently keeps its slot.
+// When there is no room for a new client, one that has asked nothing since
+// it connected makes way first, once it has had the time to send a first
+// request; then one that has asked nothing for a second. A client that
+// asks more often keeps its slot.
+constexpr int64_t kFirstRequestGraceMs = 200;
 constexpr int64_t kMakeWayAfterMs = 1000;
+constexpr int64_t kNeverAskedFirst = int64_t{1} << 40;  // ranks above any idle time
 // How long accepting rests when the system refuses a descriptor.
 constexpr int64_t kAcceptPauseMs = 100;
 constexpr size_t kHostLength = 64;  // a numeric IPv6 address with its scope
@@ -74,6 +78,7 @@ struct Client {
   // The idle clock: the last whole request answered (the connect before
   // the first), so bytes that never make a request keep no one's slot.
   int64_t last_request_ms = 0;
+  bool asked = false;  // a whole request answered since it connected
 };
 
 struct Server {
@@ -124,16 +129,25 @@ int clients_from(const Server &server, const char *host) {
   return count;
 }
 
-// Drops the client that has gone longest without a request (among those
-// from host; all of them when host is null), if it has been idle long
-// enough to make way. False when none has.
+// How readily a client makes way: the time without a request, a client
+// that never asked ranking first; -1 while it keeps its slot.
+int64_t idleness(const Client &client, int64_t now) {
+  int64_t idle = now - client.last_request_ms;
+  if (!client.asked) return idle >= kFirstRequestGraceMs ? kNeverAskedFirst + idle : -1;
+  return idle >= kMakeWayAfterMs ? idle : -1;
+}
+
+// Drops the idlest client (among those from host; all of them when host
+// is null) that may make way. False when none may.
 bool make_way(Server &server, const char *host, const char *why) {
   Client *idlest = nullptr;
+  int64_t now = now_ms(), most = -1;
   for (Client &client : server.clients) {
     if (client.fd < 0 || (host && std::strcmp(client.host, host) != 0)) continue;
-    if (!idlest || client.last_request_ms < idlest->last_request_ms) idlest = &client;
+    int64_t rank = idleness(client, now);
+    if (rank > most) idlest = &client, most = rank;
   }
-  if (!idlest || now_ms() - idlest->last_request_ms < kMakeWayAfterMs) return false;
+  if (!idlest) return false;
   drop_client(server, *idlest, why);
   return true;
 }
@@ -145,14 +159,14 @@ Client *slot_for(Server &server, const char *host, const char *peer) {
   int per_peer = max_per_peer(*server.options);
   if (clients_from(server, host) >= per_peer) {
     if (make_way(server, host, "made way for a newer client from its address")) return free_slot(server);
-    log_within(server.log, now_ms(), "client %s refused: already %d clients from %s, none idle for %lld s (--max-per-peer)",
-               peer, per_peer, host, static_cast<long long>(kMakeWayAfterMs / kMillisecondsPerSecond));
+    log_within(server.log, now_ms(), "client %s refused: already %d clients from %s, none may make way (--max-per-peer)",
+               peer, per_peer, host);
     return nullptr;
   }
   if (Client *slot = free_slot(server)) return slot;
   if (make_way(server, nullptr, "made way for a new client")) return free_slot(server);
-  log_within(server.log, now_ms(), "client %s refused: already %d clients, none idle for %lld s (--max-clients)", peer,
-             server.connected, static_cast<long long>(kMakeWayAfterMs / kMillisecondsPerSecond));
+  log_within(server.log, now_ms(), "client %s refused: already %d clients, none may make way (--max-clients)", peer,
+             server.connected);
   return nullptr;
 }
 
@@ -162,6 +176,7 @@ void take_client(Server &server, Client &client, int fd, const char *host, const
   client.fd = fd;
   client.used = 0;
   client.last_request_ms = now_ms();
+  client.asked = false;
   std::snprintf(client.host, sizeof client.host, "%s", host);
   std::snprintf(client.peer, sizeof client.peer, "%s", peer);
   ++server.connected;
@@ -220,6 +235,7 @@ void serve_client(Server &server, Client &client) {
     if (!answer_frame(server.answerer, client.fd, client.peer, client.bytes + at, length))
       return drop_client(server, client, "the reply could not be sent");
     client.last_request_ms = now_ms();
+    client.asked = true;
     at += length;
   }
   std::memmove(client.bytes, client.bytes + at, client.used - at);
