@@ -17,48 +17,19 @@
 #include <vector>
 
 #include "answer.h"
+#include "client_slots.h"
 #include "request.h"
 #include "server_log.h"
+#include "stop_signals.h"
 
 namespace modbus_server {
 
 namespace {
 
-constexpr size_t kReceiveBuffer = 4096;  // several frames; never less room than one
 constexpr int kListenBacklog = 64;
 constexpr int64_t kMillisecondsPerSecond = 1000;
-// When there is no room for a new client, one that has asked nothing since
-// it connected makes way first, once it has had the time to send a first
-// request; then one that has asked nothing for a second. A client that
-// asks more often keeps its slot.
-constexpr int64_t kFirstRequestGraceMs = 200;
-constexpr int64_t kMakeWayAfterMs = 1000;
-constexpr int64_t kNeverAskedFirst = int64_t{1} << 40;  // ranks above any idle time
 // How long accepting rests when the system refuses a descriptor.
 constexpr int64_t kAcceptPauseMs = 100;
-constexpr size_t kHostLength = 64;  // a numeric IPv6 address with its scope
-
-struct StopSignal {
-  int number;
-  const char *name;
-  bool unless_ignored;  // left ignored when it was at the start (nohup)
-};
-
-const StopSignal kStopSignals[] = {
-  {SIGTERM, "SIGTERM", false},
-  {SIGINT, "SIGINT", false},
-  {SIGHUP, "SIGHUP", true},
-};
-
-volatile sig_atomic_t g_stop_signal = 0;
-
-void on_stop_signal(int signal_number) { g_stop_signal = signal_number; }
-
-const char *stop_signal_name(int number) {
-  for (const StopSignal &stop : kStopSignals)
-    if (stop.number == number) return stop.name;
-  return "a signal";
-}
 
 int64_t now_ms() {
   timespec now;
@@ -68,18 +39,6 @@ int64_t now_ms() {
 
 // The sooner of two waits in ms, -1 meaning none.
 int64_t sooner(int64_t a, int64_t b) { return a < 0 ? b : b < 0 ? a : (a < b ? a : b); }
-
-struct Client {
-  int fd = -1;
-  char host[kHostLength] = "";  // the peer's address, which the per-peer limit counts
-  char peer[80] = "";           // address and port, for the log
-  uint8_t bytes[kReceiveBuffer];
-  size_t used = 0;
-  // The idle clock: the last whole request answered (the connect before
-  // the first), so bytes that never make a request keep no one's slot.
-  int64_t last_request_ms = 0;
-  bool asked = false;  // a whole request answered since it connected
-};
 
 struct Server {
   const ServerOptions *options;
@@ -116,37 +75,10 @@ void drop_client(Server &server, Client &client, const char *why) {
              server.options->max_clients);
 }
 
-Client *free_slot(Server &server) {
-  for (Client &client : server.clients)
-    if (client.fd < 0) return &client;
-  return nullptr;
-}
-
-int clients_from(const Server &server, const char *host) {
-  int count = 0;
-  for (const Client &client : server.clients)
-    if (client.fd >= 0 && std::strcmp(client.host, host) == 0) ++count;
-  return count;
-}
-
-// How readily a client makes way: the time without a request, a client
-// that never asked ranking first; -1 while it keeps its slot.
-int64_t idleness(const Client &client, int64_t now) {
-  int64_t idle = now - client.last_request_ms;
-  if (!client.asked) return idle >= kFirstRequestGraceMs ? kNeverAskedFirst + idle : -1;
-  return idle >= kMakeWayAfterMs ? idle : -1;
-}
-
-// Drops the idlest client (among those from host; all of them when host
-// is null) that may make way. False when none may.
+// Drops the client that makes way (among those from host; all of them
+// when host is null). False when none may.
 bool make_way(Server &server, const char *host, const char *why) {
-  Client *idlest = nullptr;
-  int64_t now = now_ms(), most = -1;
-  for (Client &client : server.clients) {
-    if (client.fd < 0 || (host && std::strcmp(client.host, host) != 0)) continue;
-    int64_t rank = idleness(client, now);
-    if (rank > most) idlest = &client, most = rank;
-  }
+  Client *idlest = next_to_make_way(server.clients, host, now_ms());
   if (!idlest) return false;
   drop_client(server, *idlest, why);
   return true;
@@ -157,14 +89,14 @@ bool make_way(Server &server, const char *host, const char *why) {
 // when no client has been idle long enough, and the newcomer is refused.
 Client *slot_for(Server &server, const char *host, const char *peer) {
   int per_peer = max_per_peer(*server.options);
-  if (clients_from(server, host) >= per_peer) {
-    if (make_way(server, host, "made way for a newer client from its address")) return free_slot(server);
+  if (clients_from(server.clients, host) >= per_peer) {
+    if (make_way(server, host, "made way for a newer client from its address")) return free_slot(server.clients);
     log_within(server.log, now_ms(), "client %s refused: already %d clients from %s, none may make way (--max-per-peer)",
                peer, per_peer, host);
     return nullptr;
   }
-  if (Client *slot = free_slot(server)) return slot;
-  if (make_way(server, nullptr, "made way for a new client")) return free_slot(server);
+  if (Client *slot = free_slot(server.clients)) return slot;
+  if (make_way(server, nullptr, "made way for a new client")) return free_slot(server.clients);
   log_within(server.log, now_ms(), "client %s refused: already %d clients, none may make way (--max-clients)", peer,
              server.connected);
   return nullptr;
@@ -314,24 +246,6 @@ void say_listening(const Server &server) {
   log_line("listening on %s, unit id %d, %s, at most %d clients (%d per address), idle clients dropped after %d s",
            where, kUnitId, o.allow_writes ? "writes allowed" : "read-only", o.max_clients, max_per_peer(o),
            o.idle_seconds);
-}
-
-// The stop signals are let in only while the loop waits (wait_mask), so a
-// request in progress is always answered; the card is left as it is.
-void catch_stop_signals(sigset_t *wait_mask) {
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  struct sigaction on_stop {}, before {};
-  on_stop.sa_handler = on_stop_signal;
-  for (const StopSignal &stop : kStopSignals) {
-    sigaction(stop.number, nullptr, &before);
-    if (stop.unless_ignored && before.sa_handler == SIG_IGN) continue;
-    sigaddset(&stop_signals, stop.number);
-    sigaction(stop.number, &on_stop, nullptr);
-  }
-  sigprocmask(SIG_BLOCK, &stop_signals, wait_mask);
-  for (const StopSignal &stop : kStopSignals)
-    if (sigismember(&stop_signals, stop.number)) sigdelset(wait_mask, stop.number);
 }
 
 }  // namespace
