@@ -22,13 +22,15 @@ ILLEGAL_FUNCTION, ILLEGAL_DATA_ADDRESS, ILLEGAL_DATA_VALUE, GATEWAY_TARGET = 1, 
 class Server:
     """kestan-io serving one card of the simulated PC on a port of its own."""
 
-    def __init__(self, kind, base, *serve_words):
+    def __init__(self, kind, base, *serve_words, under_nohup=False):
         self.state_dir = tempfile.TemporaryDirectory()
         self.log = tempfile.NamedTemporaryFile(mode="w+", suffix=".log")
         env = dict(os.environ, KESTAN_IO_STATE_DIR=self.state_dir.name)
         command = [KESTAN_IO, "--simulator", "--kind", kind, "--base", base,
                    "serve", "--modbus", "0", *serve_words]
-        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=env)
+        ignore_hangup = (lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN)) if under_nohup else None
+        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=env,
+                                        preexec_fn=ignore_hangup)
         self.port = self._wait_for_port()
 
     def _wait_for_port(self):
@@ -92,8 +94,8 @@ def closed_by_server(connection):
 
 
 class ServerCase(unittest.TestCase):
-    def serve(self, kind, base, *serve_words):
-        server = Server(kind, base, *serve_words)
+    def serve(self, kind, base, *serve_words, under_nohup=False):
+        server = Server(kind, base, *serve_words, under_nohup=under_nohup)
         self.addCleanup(server.close)
         return server
 
@@ -275,10 +277,17 @@ class Connections(ServerCase):
         self.assertIn("127.0.0.2", server.text())
         self.assertIn("at most 4 clients (2 per address)", server.text())
 
-    def test_sighup_stops_it_as_sigterm_does(self):
+    def test_sighup_stops_it_as_sigterm_does_unless_started_under_nohup(self):
         server = self.serve("pellin", "0x210")
         self.assertEqual(0, server.stop(signal.SIGHUP))
         self.assertIn("stopped by SIGHUP; the outputs stay as they are", server.text())
+        kept = self.serve("pellin", "0x218", under_nohup=True)
+        kept.process.send_signal(signal.SIGHUP)
+        connection = kept.raw()
+        self.assertTrue(answered(connection))
+        connection.close()
+        self.assertIsNone(kept.process.poll())
+        self.assertEqual(0, kept.stop())
 
     def test_client_lines_past_the_budget_are_counted_in_one_line(self):
         server = self.serve("pellin", "0x210")
