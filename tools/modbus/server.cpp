@@ -84,9 +84,9 @@ bool make_way(Server &server, const char *host, const char *why) {
   return true;
 }
 
-// The slot for a new client from host, made by the longest-idle client of
-// that address (at its limit) or of all (when every slot is taken); null
-// when no client has been idle long enough, and the newcomer is refused.
+// The slot for a new client from host: a free one, or one a client makes
+// way from (of that address when it is at its limit, else of all when
+// every slot is taken); null when none may, and the newcomer is refused.
 Client *slot_for(Server &server, const char *host, const char *peer) {
   int per_peer = max_per_peer(*server.options);
   if (clients_from(server.clients, host) >= per_peer) {
@@ -116,8 +116,8 @@ void take_client(Server &server, Client &client, int fd, const char *host, const
              server.options->max_clients);
 }
 
-// Out of descriptors, the longest-idle client makes way; when none may,
-// accepting rests a while instead of finding the listening socket ready
+// Out of descriptors, a client makes way as for a full server; when none
+// may, accepting rests a while instead of finding the listening socket ready
 // again at once. True when accept may be tried again now.
 bool on_accept_failure(Server &server, int error) {
   if (error == EINTR || error == ECONNABORTED || error == EPROTO) return true;
