@@ -77,6 +77,9 @@ TEST_F(KestanSim, StatusShowsWhatAnotherProgramWroteAndSetDrivesAnInput) {
   EXPECT_TRUE(has(run(kIo + " read 7").out, "input 7: 0"));
   ToolRun j = run(kSim + " journal 2");
   EXPECT_TRUE(has(j.out, "in8   02A8  A0\n  in8   02A8  20\n")) << j.out;
+  // set writes a port once with all its lines: the journal holds one write.
+  ASSERT_EQ(0, run(kIo + " set 0=1 1=1 2=1 3=1").exit_code);
+  EXPECT_TRUE(has(run(kSim + " journal 2").out, "  in8   02A8  20\n  out8  02A8  2F\n")) << "one write, output 5 kept";
   // probe tells a card whose cable is out from no card.
   EXPECT_EQ(0, run(kSim + " cable 2A8 off").exit_code);
   ToolRun probe = run(kIo + " probe");
