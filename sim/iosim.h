@@ -33,7 +33,10 @@
  * iosim_plug) never does. The default rack's Kestan card stands in for the
  * user's card: a claim over its ports of another kind or base, made while
  * no claim holds it, takes it out and plugs the claimed card, as on a PC
- * that holds that card instead (iosim_reset brings it back). Claims belong
+ * that holds that card instead; once no running process claims a card that
+ * a claim plugged over its ports, it is back (at the next process that
+ * opens the PC, or the next io_release), as iosim_reset brings it back. A
+ * card plugged by hand there, or a range emptied by hand, stays. Claims belong
  * to the process that made them: several processes may claim the same card
  * (same base and kind), io_release forgets only the caller's claim, and a
  * process's claims end with it.
@@ -69,7 +72,9 @@ extern "C" {
 
 /* --- the rack ---------------------------------------------------------- */
 
-/* Plug a model of the kind ("kestan", "orvel", ...) with its first port at base. */
+/* Plug a model of the kind ("kestan", "orvel", ...) with its first port at
+ * base: IOSIM_BAD_BASE when the kind cannot sit there (off its base step, or
+ * a port outside 200H-3FFH), IOSIM_BUSY when a card holds one of its ports. */
 int  iosim_plug(const char *kind, unsigned short base);
 int  iosim_unplug(unsigned short base);
 /* Every card out, claims forgotten, clock back to real time, journal cleared,
