@@ -39,6 +39,8 @@ def test_refusals_carry_the_code_its_name_and_the_call():
     with pytest.raises(kestan.CardError) as e:
         kestan.Card("orvel", 0x308)
     assert (e.value.code, e.value.name, e.value.call) == (4, "Orvel_Invalid_Base_Address", "W_Orvel_Initial")
+    with pytest.raises(ValueError):
+        kestan.Card("kestan", -1)
     with kestan.Card("fenmar", 0x220) as card:
         card.set_direction("A", "out")
         card.write_port(0, 0x5A)
