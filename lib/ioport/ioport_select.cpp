@@ -135,12 +135,17 @@ int simulator_rights(char *reason, int size) {
   char path[512] = "";
   const char *asked = std::getenv("KESTAN_SIM_PC");
   if (pc_file && pc_file(path, sizeof path) != 1 && !(asked && std::strcmp(asked, "private") == 0)) {
-    if (reason && size > 0)
-      std::snprintf(reason, static_cast<size_t>(size),
+    // Said once on stderr, as the layer says why it could not be loaded.
+    static char said[700] = "";
+    if (!said[0]) {
+      std::snprintf(said, sizeof said,
                     "ioport: the simulated PC %s cannot be used (see above): a change made on a private PC "
                     "would not last, nothing done. Remedy: name a PC file of your own with KESTAN_SIM_PC, or "
                     "KESTAN_SIM_PC=private for a private PC",
                     path);
+      std::fprintf(stderr, "%s\n", said);
+    }
+    if (reason && size > 0) std::snprintf(reason, static_cast<size_t>(size), "%s", said);
     return IO_RIGHTS_NO_LAYER;
   }
   if (reason && size > 0) reason[0] = '\0';

@@ -37,10 +37,8 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
   if (library_accepts) {
     // A record that cannot be kept (another user's folder, a symlink) is
     // refused before the card is touched: the run would undo others' outputs.
-    if (!cardio::state_file_open(state, on_simulator(), k.kind, static_cast<int>(o.base), why, sizeof why)) {
-      std::fprintf(stderr, "kestan-io: %s\n", why);
-      return state->in_use ? kExitInUse : kExitNoState;
-    }
+    if (!cardio::state_file_open(state, on_simulator(), k.kind, static_cast<int>(o.base), why, sizeof why))
+      return tool_failure(state->in_use ? kExitInUse : kExitNoState, why);
     cardio::Record record = cardio::starting_state(*state, &kept, why, sizeof why);
     if (record == cardio::Record::kDamaged)
       std::fprintf(stderr, "kestan-io: warning: %s; outputs this run does not write may be switched off\n", why);
@@ -59,7 +57,8 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
 
 int keep_state(const Session &session, const cardio::StateFile &state) {
   if (state.fd < 0 || cardio::state_file_save(state, session.card.state)) return kExitOk;
-  std::fprintf(stderr, "kestan-io: the card's state could not be saved in %s: %s; the next run may undo this one\n",
-               state.path, std::strerror(errno));
-  return kExitNoState;
+  char why[800];
+  std::snprintf(why, sizeof why, "the card's state could not be saved in %s: %s; the next run may undo this one",
+                state.path, std::strerror(errno));
+  return tool_failure(kExitNoState, why);
 }

@@ -63,12 +63,12 @@ const Attack kAttacks[] = {
   {"a records folder of another user's with a symlink to a file of the victim's",
    "mkdir -p /tmp/kestan-io-0/simulator && chmod -R 777 /tmp/kestan-io-0 && "
    "ln -s /tmp/victim-secret /tmp/kestan-io-0/simulator/card-2A8.state",
-   "$IO write 5 1", 9, "/tmp/kestan-io-0 belongs to user 65534", "grep -qx secret /tmp/victim-secret"},
+   "$IO write 5 1", 10, "/tmp/kestan-io-0 belongs to user 65534", "grep -qx secret /tmp/victim-secret"},
   {"a planted record that would switch outputs on",
    "mkdir -p /tmp/kestan-io-0/simulator && chmod -R 777 /tmp/kestan-io-0 && "
    "printf 'kestan card state 1\\nkind kestan\\nport 0 0xF0\\noutput-groups 0x0\\n' > "
    "/tmp/kestan-io-0/simulator/card-2A8.state",
-   "$IO write 3 1", 9, "belongs to user 65534", "$SIM status | grep -q 'outputs 0x00000000'"},
+   "$IO write 3 1", 10, "belongs to user 65534", "$SIM status | grep -q 'outputs 0x00000000'"},
   {"a valid PC of another user's, open to all, at the victim's default place",
    "mkdir -p /tmp/kestan-sim-0 && chmod 777 /tmp/kestan-sim-0 && KESTAN_SIM_PC=$PC $SIM status && chmod 666 $PC",
    "$SIM plug orvel@300", 1, "/tmp/kestan-sim-0 belongs to user 65534",
