@@ -35,6 +35,8 @@ const OptionRule kOptions[] = {
   {"allow-writes", 0, Takes::PassOn, nullptr, "--allow-writes"},
   {"max-clients", 0, Takes::PassOnValue, nullptr, "--max-clients"},
   {"idle-timeout", 0, Takes::PassOnValue, nullptr, "--idle-timeout"},
+  {"http", 0, Takes::PassOnValue, nullptr, "--http"},
+  {"max-pages", 0, Takes::PassOnValue, nullptr, "--max-pages"},
 };
 
 // An argument that begins with a dash but is a number ("-1") is an operand.
