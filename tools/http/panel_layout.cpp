@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "panel_geometry.h"
 
@@ -13,8 +14,8 @@ using cardio::Json;
 using cardio::Kind;
 
 constexpr int kMargin = 12;
-// Room for a text's extent past its corner (the page measures the real one).
-constexpr int kTextRoom = 110, kTextHeight = 16;
+// About how far a text reaches past its corner (the page measures the real extent).
+constexpr int kCharWidth = 7, kTextHeight = 16;
 
 std::string css(uint32_t colour) {
   char text[8];
@@ -43,14 +44,20 @@ class Drawing {
     item["direction"] = direction == cardio::Direction::Output ? "out" : "in";
     item["fill"] = css(fill);
   }
-  void text(PanelPoint at, const char *text, uint32_t colour, const uint32_t *background) {
+  Json &text(PanelPoint at, const char *text, uint32_t colour, const uint32_t *background) {
     Json item;
     item["shape"] = "text";
     item["at"] = {at.x, at.y};
     item["text"] = text;
     item["color"] = css(colour);
     item["background"] = background ? Json(css(*background)) : Json(nullptr);
-    add(std::move(item), PanelRect{at.x, at.y, at.x + kTextRoom, at.y + kTextHeight});
+    const int width = kCharWidth * static_cast<int>(std::strlen(text));
+    return add(std::move(item), PanelRect{at.x, at.y, at.x + width, at.y + kTextHeight});
+  }
+  // A scale or caption: its numbers stand over the first and the last lamp
+  // of the row whatever the page's font, so it spans the row.
+  void scale(PanelPoint at, const char *text, uint32_t colour, const uint32_t *background, int right) {
+    this->text(at, text, colour, background)["width"] = right - at.x;
   }
   Json &lamp(LampPoint at, int line) {
     Json item;
@@ -87,16 +94,22 @@ class Drawing {
   int right_ = 0, bottom_ = 0;
 };
 
-// A selector's place on the Win32 panel shows the base address served.
+// A drop-down list on the Win32 panel, shown closed on what is served: as
+// far inside its yellow box at the bottom as at the top.
+void closed_list(Drawing &d, const PanelRect &box, int x, int y, int width, const char *shown) {
+  const uint32_t white = KIT_WHITE;
+  d.rect(PanelRect{x, y, x + width, box.bottom - (y - box.top)}, KIT_WHITE);
+  d.text(PanelPoint{x + 4, y + 3}, shown, KIT_BLACK, &white);
+}
+
+// The base-address selector shows the base address served.
 void address_box(Drawing &d, const BaseAddressBox &box, const SelectorLayout &selector, int base) {
-  const uint32_t yellow = KIT_YELLOW, white = KIT_WHITE;
+  const uint32_t yellow = KIT_YELLOW;
   d.rect(box.box, KIT_YELLOW);
   d.text(box.label_at, kKitBaseAddressLabel, KIT_BLACK, &yellow);
   char address[8];
   std::snprintf(address, sizeof address, "%03XH", static_cast<unsigned>(base));
-  const int height = box.box.bottom - box.box.top - 2 * (selector.y - box.box.top);
-  d.rect(PanelRect{selector.x, selector.y, selector.x + KIT_SELECTOR_WIDTH, selector.y + height}, KIT_WHITE);
-  d.text(PanelPoint{selector.x + 4, selector.y + 3}, address, KIT_BLACK, &white);
+  closed_list(d, box.box, selector.x, selector.y, KIT_SELECTOR_WIDTH, address);
 }
 
 // --- lamp cards -------------------------------------------------------------------
@@ -107,9 +120,10 @@ void lamp_block(Drawing &d, const LampBlock &block) {
   d.text(block.title_at, block.title, block.title_colour, &blue);
 }
 
-void lamp_scales(Drawing &d, const LampBlock &block) {
+void lamp_scales(Drawing &d, const LampBlock &block, int row_right) {
   const uint32_t background = brush_colour(block.brush);
-  for (int i = 0; i < block.scale_count; ++i) d.text(block.scales[i].at, block.scales[i].text, KIT_BLACK, &background);
+  for (int i = 0; i < block.scale_count; ++i)
+    d.scale(block.scales[i].at, block.scales[i].text, KIT_BLACK, &background, row_right);
 }
 
 // The order of lamp_kit's kit_draw_lamp_blocks.
@@ -119,8 +133,8 @@ Json lamp_panel(const cardio::Card &card, const LampBlockPanel &blocks, const Se
   address_box(d, box, selector, card.base);
   lamp_block(d, blocks.input);
   lamp_block(d, blocks.output);
-  lamp_scales(d, blocks.input);
-  lamp_scales(d, blocks.output);
+  lamp_scales(d, blocks.input, blocks.input_lamps[0].x + KIT_LAMP_SIZE);
+  lamp_scales(d, blocks.output, blocks.output_lamps[0].x + KIT_LAMP_SIZE);
   for (int i = 0; i < blocks.lamp_count; ++i) d.lamp(blocks.input_lamps[i], i)["side"] = "input";
   for (int i = 0; i < blocks.lamp_count; ++i) d.lamp(blocks.output_lamps[i], i)["side"] = "output";
   return d.finish(card.info->name);
@@ -180,10 +194,8 @@ Json port_panel(const cardio::Card &card, const pg::PortPanelGeometry &geometry)
   if (const pg::ModeBox *mode = geometry.mode) {
     d.rect(mode->box, KIT_YELLOW);
     d.text(mode->label_at, mode->label, KIT_BLACK, &yellow);
-    d.rect(PanelRect{mode->x, mode->y, mode->x + mode->width, mode->y + geometry.selector.y - geometry.box.box.top}, KIT_WHITE);
     const pg::ModeEntry &shown = mode->entries[channels > mode->entries[0].channels ? 1 : 0];
-    const uint32_t white = KIT_WHITE;
-    d.text(PanelPoint{mode->x + 4, mode->y + 3}, shown.text, KIT_BLACK, &white);
+    closed_list(d, mode->box, mode->x, mode->y, mode->width, shown.text);
   }
   for (int c = 0; c < channels; ++c)
     d.text(PanelPoint{pg::kChannelLabelX, geometry.channel_label_y[c]}, pg::kChannelLabels[c], KIT_WHITE, &blue);
@@ -197,8 +209,8 @@ Json port_panel(const cardio::Card &card, const pg::PortPanelGeometry &geometry)
     }
   for (pg::Group g : pg::kCaptionOrder) {
     const pg::GroupLayout &group = pg::kGroupLayout[g];
-    d.text(PanelPoint{pg::leftmost_x(group) + pg::kCaptionAt.x, pg::row_y(0) + pg::kCaptionAt.y}, group.caption,
-           KIT_BLACK, nullptr);
+    d.scale(PanelPoint{pg::leftmost_x(group) + pg::kCaptionAt.x, pg::row_y(0) + pg::kCaptionAt.y}, group.caption,
+            KIT_BLACK, nullptr, group.x0 + KIT_LAMP_SIZE);
   }
   for (int c = 0; c < channels; ++c)
     for (pg::Group g : pg::kVisitOrder) {
@@ -214,7 +226,6 @@ Json port_panel(const cardio::Card &card, const pg::PortPanelGeometry &geometry)
 Json panel_layout(const cardio::Card &card) {
   switch (card.info->kind) {
     case Kind::Kestan:
-      return lamp_panel(card, panel32::kBlocks, panel32::selector(card.info->base_step), panel32::kBox);
     case Kind::Orvel:
       return lamp_panel(card, panel32::kBlocks, panel32::selector(card.info->base_step), panel32::kBox);
     case Kind::Sarrow:

@@ -8,7 +8,8 @@
 //   {"shape":"rect","at":[l,t,r,b],"fill":"#ffff00"}
 //   {"shape":"frame","at":[l,t,r,b],"group":G}      green while group G is input, dark green for output
 //   {"shape":"box","at":[l,t,r,b],"group":G,"direction":"in","fill":"#00ff00"}   the I and O boxes
-//   {"shape":"text","at":[x,y],"text":"Port A","color":"#ffffff","background":"#0000ff"}  (background null: transparent)
+//   {"shape":"text","at":[x,y],"text":"Port A","color":"#ffffff","background":"#0000ff"}  (background null: transparent;
+//                                  a scale also has "width", which it spans from x)
 //   {"shape":"lamp","at":[x,y],"line":N,"side":"input"}   lamp cards: input or output line N
 //   {"shape":"lamp","at":[x,y],"line":N,"group":G}        8255 cards: line N of group G
 // G indexes the groups of the card's state (port-code order).

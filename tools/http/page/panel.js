@@ -41,12 +41,16 @@ function rect(at, fill) {
 // Text at its top-left corner; an opaque background as wide as the text.
 function text(svg, item) {
   const node = element("text", { x: item.at[0], y: item.at[1], fill: item.color });
+  if (item.width) {
+    node.setAttribute("textLength", item.width);
+    node.setAttribute("lengthAdjust", "spacing");
+  }
   node.textContent = item.text;
   svg.appendChild(node);
   if (item.background) {
     const box = node.getBBox();
     svg.insertBefore(element("rect", { x: box.x, y: box.y, width: box.width, height: box.height,
-                                       fill: item.background }), node);
+                                       fill: item.background, "pointer-events": "none" }), node);
   }
 }
 
