@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "ioport.h"
+#include "card_json.h"
 #include "tool.h"
 
 namespace {
@@ -68,12 +69,11 @@ bool answers(const Answer &a) { return a.not_ff > 0 || a.counting > 0; }
 void print_answer(const Options &o, int base, const Answer &a, const char *busy) {
   const bool yes = answers(a);
   if (o.json) {
-    std::printf("{\"kind\":\"%s\",\"base\":%d,\"answers\":%s,\"ports_not_ff\":%d,\"ports_read\":%d",
-                o.kind->name, base, yes ? "true" : "false", a.not_ff, a.read);
-    if (a.counting >= 0) std::printf(",\"counters_counting\":%d", a.counting);
-    if (busy) std::printf(",\"busy\":\"%s\"", busy);
-    std::printf("}\n");
-    return;
+    cardio::Json answer{{"kind", o.kind->name}, {"base", base}, {"answers", yes}, {"ports_not_ff", a.not_ff},
+                        {"ports_read", a.read}};
+    if (a.counting >= 0) answer["counters_counting"] = a.counting;
+    if (busy) answer["busy"] = busy;
+    return cardio::print_json(answer);
   }
   std::printf("0x%03X: ", base);
   if (busy) {
