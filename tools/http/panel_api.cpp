@@ -75,7 +75,12 @@ Json PanelApi::state(const CardSnapshot &snapshot) const {
   return object;
 }
 
-ApiReply PanelApi::get_state() const { return ApiReply{200, state(feed_.latest())}; }
+// Read now, so that it shows what another front end (Modbus) has just written.
+ApiReply PanelApi::get_state() {
+  std::lock_guard<std::mutex> guard(card_.lock);
+  feed_.refresh_locked();
+  return ApiReply{200, state(feed_.latest())};
+}
 
 ApiReply PanelApi::get_panel() const { return ApiReply{200, panel_}; }
 

@@ -34,7 +34,7 @@ class PanelApi {
   bool allows_writes() const { return allow_writes_; }
   cardio::Json state(const CardSnapshot &snapshot) const;
 
-  ApiReply get_state() const;
+  ApiReply get_state();
   ApiReply get_panel() const;
   ApiReply post_lines(const std::string &body);
   ApiReply post_direction(const std::string &body);

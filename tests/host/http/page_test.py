@@ -226,6 +226,23 @@ class FenmarPage(BrowserCase):
         self.assertEqual(self.fill("frame-0B"), GREEN)
 
 
+class WithModbus(unittest.TestCase):
+    def test_modbus_and_the_page_share_one_card_in_one_process(self):
+        from pymodbus.client import ModbusTcpClient
+        server = Server("kestan", "0x2A8", "--modbus", "0", "--allow-writes")
+        self.addCleanup(server.close)
+        port = int(re.search(r"listening on 127\.0\.0\.1:(\d+), unit id", server.text()).group(1))
+        client = ModbusTcpClient("127.0.0.1", port=port, timeout=3)
+        self.assertTrue(client.connect())
+        self.addCleanup(client.close)
+        self.assertFalse(client.write_coil(3, True, slave=1).isError())
+        self.assertEqual(server.state()["outputs"]["outputs"][3], 1)
+        status, _ = server.write({"lines": [{"line": 4, "output": 1}]})
+        self.assertEqual(status, 200)
+        self.assertEqual(client.read_coils(3, 2, slave=1).bits[:2], [True, True])
+        self.assertEqual(server.stop(), 0)
+
+
 class BadRequests(unittest.TestCase):
     """Each gets a clean 4xx, switches nothing, and the server goes on."""
 
