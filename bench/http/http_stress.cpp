@@ -42,23 +42,10 @@ struct Counts {
   long sent[kKinds] = {}, client_error[kKinds] = {}, closed[kKinds] = {}, wrong[kKinds] = {}, silent[kKinds] = {};
 };
 
-int connect_to(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // Sends the request, closes the sending side and reads the whole answer
 // (the server closes every connection). -1: no answer in time.
 int exchange(int port, const std::string &request, std::string *answer) {
-  int fd = connect_to(port);
+  int fd = connect_loopback(port);
   if (fd < 0) return -1;
   send(fd, request.data(), request.size(), MSG_NOSIGNAL);  // may be cut by the server's early answer
   shutdown(fd, SHUT_WR);

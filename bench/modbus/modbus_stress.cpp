@@ -48,21 +48,6 @@ struct AbuseCounts {
   long by_kind[5] = {0, 0, 0, 0, 0};
 };
 
-int connect_to(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  int on = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
-}
-
 // Reads exactly size bytes; 1 done, 0 the server closed, -1 nothing in time.
 int read_exactly(int fd, uint8_t *into, size_t size) {
   for (size_t got = 0; got < size;) {
@@ -178,7 +163,7 @@ void abuse_with_frames(int port, long frames, AbuseCounts *counts) {
   int fd = -1;
   for (long i = 0; i < frames; ++i) {
     while (fd < 0) {
-      fd = connect_to(port);
+      fd = connect_loopback(port);
       if (fd < 0) ++counts->refused_connects;
     }
     int kind = 0;
@@ -217,7 +202,7 @@ void vanishing_clients(int port, long clients, long *done) {
   std::mt19937 random(kSeed + 1);
   static const uint8_t kRead[] = {0, 1, 0, 0, 0, 6, 1, 1, 0, 0, 0, 8};
   for (long i = 0; i < clients; ++i) {
-    int fd = connect_to(port);
+    int fd = connect_loopback(port);
     if (fd < 0) continue;
     switch (random() % 4) {
       case 1: send(fd, kRead, 5, MSG_NOSIGNAL); break;

@@ -1,6 +1,10 @@
 #include "server_process.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,4 +95,19 @@ int stop_server(ServerProcess *server) {
   std::error_code ignored;
   std::filesystem::remove_all(server->state_dir, ignored);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int connect_loopback(int port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  return fd;
 }

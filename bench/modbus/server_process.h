@@ -27,4 +27,7 @@ int stop_server(ServerProcess *server);
 // What the server has written to standard error so far.
 std::string server_log(const ServerProcess &server);
 
+// A TCP connection to 127.0.0.1:port (TCP_NODELAY set), or -1.
+int connect_loopback(int port);
+
 #endif

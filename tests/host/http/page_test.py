@@ -9,7 +9,6 @@ import json
 import os
 import re
 import shutil
-import signal
 import socket
 import subprocess
 import sys
@@ -25,6 +24,9 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from serve_process import ServeProcess  # noqa: E402
+
 KESTAN_IO = KESTAN_SIM = SCREENSHOT = None
 RED, WHITE, GREEN, DARK_GREEN = "#ff0000", "#ffffff", "#00ff00", "#008000"
 # Chromium as root on a machine without a network, with nothing of its own
@@ -34,32 +36,13 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
                   "--window-size=800,600"]
 
 
-class Server:
+class Server(ServeProcess):
     """kestan-io serving one card of the simulated PC's on a port of its own."""
 
     def __init__(self, kind, base, *serve_words):
-        self.state_dir = tempfile.TemporaryDirectory()
-        self.log = tempfile.NamedTemporaryFile(mode="w+", suffix=".log")
-        self.env = dict(os.environ, KESTAN_IO_STATE_DIR=self.state_dir.name)
-        self.kind, self.base = kind, base
-        command = [KESTAN_IO, "--simulator", "--kind", kind, "--base", base, "serve", "--http", "0", *serve_words]
-        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=self.env)
-        self.port = self._wait_for_port()
+        super().__init__(KESTAN_IO, kind, base, ["--http", "0", *serve_words],
+                         listening=r"http: listening on 127\.0\.0\.1:(\d+),")
         self.origin = "http://127.0.0.1:%d" % self.port
-
-    def _wait_for_port(self):
-        for _ in range(500):
-            found = re.search(r"http: listening on 127\.0\.0\.1:(\d+),", self.text())
-            if found:
-                return int(found.group(1))
-            if self.process.poll() is not None:
-                raise AssertionError("kestan-io ended: " + self.text())
-            time.sleep(0.02)
-        raise AssertionError("kestan-io never listened: " + self.text())
-
-    def text(self):
-        with open(self.log.name) as log:
-            return log.read()
 
     def request(self, method, path, body=None, headers=None):
         """One request; its status and the JSON it answered (None if not JSON)."""
@@ -83,17 +66,6 @@ class Server:
         if host:
             headers["Host"] = host
         return self.request("POST", "/api/lines", json.dumps(body), headers)
-
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
-        return self.process.wait(timeout=10)
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        self.log.close()
-        self.state_dir.cleanup()
 
 
 class OtherSite:
