@@ -128,7 +128,7 @@ int HttpServer::handle(mg_connection *conn) {
   const Verdict host = check_host(conn, port_);
   if (!host.ok()) return send_error(conn, host.status, host.why);
   if (path.rfind("/api/", 0) == 0) return serve_api(conn, method, path);
-  if (method != "GET" && method != "HEAD") return send_error(conn, 405, "the page's files are read with GET", "Allow: GET, HEAD\r\n");
+  if (method != "GET") return send_error(conn, 405, "the page's files are read with GET", "Allow: GET\r\n");
   return serve_asset(conn, path);
 }
 
