@@ -271,6 +271,21 @@ class BadRequests(unittest.TestCase):
         self.assertEqual(state["outputs"]["ports"], [0, 0, 0])
 
 
+class Limits(unittest.TestCase):
+    def test_one_page_more_than_max_pages_gets_503_and_the_api_still_answers(self):
+        server = Server("kestan", "0x2A8", "--max-pages", "2")
+        self.addCleanup(server.close)
+        streams = []
+        for _ in range(3):
+            connection = http.client.HTTPConnection("127.0.0.1", server.port, timeout=5)
+            connection.request("GET", "/api/events")
+            streams.append(connection.getresponse())
+            self.addCleanup(connection.close)
+        self.assertEqual([s.status for s in streams], [200, 200, 503])
+        self.assertTrue(streams[0].readline().startswith(b"data: {"))
+        self.assertEqual(server.state()["card"]["kind"], "kestan")
+
+
 if __name__ == "__main__":
     KESTAN_IO, KESTAN_SIM = sys.argv[1], sys.argv[2]
     SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
