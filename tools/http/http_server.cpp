@@ -46,6 +46,8 @@ int send_json(mg_connection *conn, int status, const Json &body, const char *ext
   return send(conn, status, "application/json", body.dump() + "\n", extra_headers);
 }
 
+int send_reply(mg_connection *conn, const ApiReply &reply) { return send_json(conn, reply.status, reply.body); }
+
 int send_error(mg_connection *conn, int status, const std::string &why, const char *extra_headers = "") {
   return send_json(conn, status, error_json(status, why), extra_headers);
 }
@@ -61,20 +63,28 @@ bool write_text(mg_connection *conn, const std::string &text) {
   return mg_write(conn, text.data(), text.size()) == static_cast<int>(text.size());
 }
 
-// One API route: its method, whether it writes, and its answer.
+enum class Answer { kState, kPanel, kEvents, kLines, kDirection };
+
+// One API route: its path, its method and what answers it.
 struct Route {
   const char *path;
   const char *method;
-  bool writes;
+  Answer answer;
 };
 
 constexpr Route kRoutes[] = {
-    {"/api/state", "GET", false},
-    {"/api/panel", "GET", false},
-    {"/api/events", "GET", false},
-    {"/api/lines", "POST", true},
-    {"/api/direction", "POST", true},
+    {"/api/state", "GET", Answer::kState},
+    {"/api/panel", "GET", Answer::kPanel},
+    {"/api/events", "GET", Answer::kEvents},
+    {"/api/lines", "POST", Answer::kLines},
+    {"/api/direction", "POST", Answer::kDirection},
 };
+
+const Route *find_route(const std::string &path) {
+  for (const Route &route : kRoutes)
+    if (path == route.path) return &route;
+  return nullptr;
+}
 
 }  // namespace
 
@@ -142,25 +152,24 @@ int HttpServer::serve_asset(mg_connection *conn, const std::string &path) {
 }
 
 int HttpServer::serve_api(mg_connection *conn, const std::string &method, const std::string &path) {
-  const Route *route = nullptr;
-  for (const Route &r : kRoutes)
-    if (path == r.path) route = &r;
+  const Route *route = find_route(path);
   if (!route) return send_error(conn, 404, "no such API: /api/state, /api/panel, /api/events, /api/lines, /api/direction");
   if (method != route->method) {
     const std::string allow = std::string("Allow: ") + route->method + "\r\n";
     return send_error(conn, 405, std::string(route->path) + " takes " + route->method, allow.c_str());
   }
-  if (!route->writes) {
-    if (path == "/api/events") return serve_events(conn);
-    ApiReply reply = path == "/api/state" ? api_.get_state() : api_.get_panel();
-    return send_json(conn, reply.status, reply.body);
+  switch (route->answer) {
+    case Answer::kState: return send_reply(conn, api_.get_state());
+    case Answer::kPanel: return send_reply(conn, api_.get_panel());
+    case Answer::kEvents: return serve_events(conn);
+    case Answer::kLines:
+    case Answer::kDirection: break;
   }
   Verdict verdict = check_write_origin(conn);
   std::string body;
   if (verdict.ok()) verdict = read_body(conn, &body);
   if (!verdict.ok()) return send_error(conn, verdict.status, verdict.why);
-  ApiReply reply = path == "/api/lines" ? api_.post_lines(body) : api_.post_direction(body);
-  return send_json(conn, reply.status, reply.body);
+  return send_reply(conn, route->answer == Answer::kLines ? api_.post_lines(body) : api_.post_direction(body));
 }
 
 // Server-Sent Events: the state at once, then again after every change.

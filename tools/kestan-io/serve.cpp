@@ -69,10 +69,10 @@ bool parse_words(int argc, char **argv, ServeOptions *o, char *why, size_t why_s
   if (o->modbus || (modbus_words && !o->http))
     return modbus_server::parse_serve_words(static_cast<int>(rest.size()), rest.data(), 0, &o->modbus_options, why,
                                             why_size);
-  if (modbus_words) {
-    for (char *word : rest)
-      if (std::strcmp(word, "--allow-writes") != 0)
-        return std::snprintf(why, why_size, "serve %s goes with --modbus", word), false;
+  for (char *word : rest) {
+    if (std::strcmp(word, "--allow-writes") == 0) continue;
+    std::snprintf(why, why_size, "serve %s goes with --modbus", word);
+    return false;
   }
   if (!o->http) std::snprintf(why, why_size, "serve needs --modbus [ADDRESS:]PORT or --http [ADDRESS:]PORT");
   return o->http;

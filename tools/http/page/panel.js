@@ -23,14 +23,18 @@ function say(text, fault) {
 }
 
 async function post(path, body) {
-  const answer = await fetch(path, {
-    method: "POST",
-    headers: { "Content-Type": "application/json" },
-    body: JSON.stringify(body),
-  });
-  const reply = await answer.json();
-  if (!answer.ok) say(reply.error ? reply.error.why : "refused: " + answer.status, true);
-  else say("", false);
+  try {
+    const answer = await fetch(path, {
+      method: "POST",
+      headers: { "Content-Type": "application/json" },
+      body: JSON.stringify(body),
+    });
+    const reply = await answer.json();
+    if (!answer.ok) say(reply.error ? reply.error.why : "refused: " + answer.status, true);
+    else say("", false);
+  } catch (error) {
+    say("the server does not answer: " + error.message, true);
+  }
 }
 
 function rect(at, fill) {
