@@ -4,6 +4,7 @@
 // click repaints only its group.
 #include "app_frame.h"
 #include "dulvar.h"
+#include "dulvar_registers.h"
 #include "port_panel.h"
 #include "resource.h"
 
@@ -21,6 +22,7 @@ constexpr const port_geometry::PortPanelGeometry &geometry = port_geometry::kDul
 const PortPanelProgram port_panel_program = {
     {geometry.selector, geometry.box, 1, initialise},
     {set_card, read, write},
+    dulvar::kChannels,
     &geometry,
     PORT_REPAINT_GROUP,
     PORT_DC_PER_LAMP,

@@ -2,6 +2,7 @@
 // (ordinals 1, 2, 4 and 5), addresses 200H to 3FCH in steps of 4.
 #include "app_frame.h"
 #include "fenmar.h"
+#include "fenmar_registers.h"
 #include "port_panel.h"
 #include "resource.h"
 
@@ -19,6 +20,7 @@ constexpr const port_geometry::PortPanelGeometry &geometry = port_geometry::kFen
 const PortPanelProgram port_panel_program = {
     {geometry.selector, geometry.box, 1, initialise},
     {set_card, read, write},
+    fenmar::kChannels,
     &geometry,
     PORT_REPAINT_CLIENT,
     PORT_DC_PER_LAMP,

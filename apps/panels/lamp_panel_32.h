@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "lamp_kit.h"
-#include "panel_geometry.h"
+#include "lamp_panel_geometry.h"
 
 namespace panel32 {
 

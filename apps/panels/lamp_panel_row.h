@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "lamp_kit.h"
-#include "panel_geometry.h"
+#include "lamp_panel_geometry.h"
 
 // The card library's calls other than the initialise (kit.initialise, card 0
 // and the address); results are not looked at. A read that fails leaves the

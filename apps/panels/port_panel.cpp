@@ -42,7 +42,7 @@ int channels_in_use;
 HWND mode_selector;
 
 int port_code(int channel, Group g) {
-  return channel * kCodesPerChannel + kGroupLayout[g].number;
+  return ppicard::port_code(channel, kGroupLayout[g].group);
 }
 
 uint8_t lamp_value(const GroupState &s) { return s.direction == PORT_OUTPUT ? s.output : s.input; }
@@ -65,7 +65,7 @@ void create(HWND window) {
   kit_create_brushes(&panel.brushes);
   for (auto &channel : groups)
     for (GroupState &s : channel) s = GroupState{};
-  channels_in_use = geometry.channels;
+  channels_in_use = program.channels;
   SetTimer(window, program.kit.timer_id, KIT_POLL_PERIOD_MS, nullptr);
 }
 

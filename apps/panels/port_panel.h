@@ -6,7 +6,7 @@
 // reads every input group and rewrites every output group; a click on an
 // output lamp toggles that line and writes its group at once.
 //
-// Where the groups, boxes and labels sit is in panel_geometry.h
+// Where the groups, boxes and labels sit is in port_panel_geometry.h
 // (port_geometry). The three programs are one window procedure over a
 // PortPanelProgram table each: the card library's calls, the program's
 // geometry, and the few ways they behave differently (what a direction
@@ -19,7 +19,7 @@
 #include <cstdint>
 
 #include "lamp_kit.h"
-#include "panel_geometry.h"
+#include "port_panel_geometry.h"
 
 enum PortDirection { PORT_INPUT = 0, PORT_OUTPUT = 1 };
 
@@ -46,6 +46,7 @@ enum PortClickDc {
 struct PortPanelProgram {
   PanelKit kit;
   PortLibrary library;
+  int channels;  // served at start (and the most there are): the card's 8255 chips
   const port_geometry::PortPanelGeometry *geometry;
   PortRepaint repaint;
   PortClickDc click_dc;

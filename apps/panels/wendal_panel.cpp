@@ -7,6 +7,7 @@
 #include "port_panel.h"
 #include "resource.h"
 #include "wendal.h"
+#include "wendal_registers.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ constexpr const port_geometry::PortPanelGeometry &geometry = port_geometry::kWen
 const PortPanelProgram port_panel_program = {
     {geometry.selector, geometry.box, 2, initialise},
     {set_card, read, write},
+    wendal::kChannels,
     &geometry,
     PORT_REPAINT_CLIENT,
     PORT_DC_PER_CLICK,

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "panel_geometry.h"
+#include "lamp_panel_geometry.h"
+#include "port_panel_geometry.h"
 
 namespace panel_http {
 
@@ -144,9 +145,6 @@ Json lamp_panel(const cardio::Card &card, const LampBlockPanel &blocks, const Se
 
 namespace pg = port_geometry;
 
-constexpr int kPortsPerChannel = 3;
-constexpr int kPortC = 2, kUpperHalfShift = 4;
-
 // Where a group of the geometry sits in the card's state.
 struct GroupPlace {
   int index;   // in group_list (port-code order)
@@ -156,12 +154,12 @@ struct GroupPlace {
 
 GroupPlace group_place(const cardio::Card &card, int channel, pg::Group g) {
   cardio::GroupInfo groups[cardio::kMaxGroups];
-  int count = cardio::group_list(*card.info, groups, cardio::kMaxGroups);
-  const int code = channel * pg::kCodesPerChannel + pg::kGroupLayout[g].number;
-  GroupPlace place{-1, channel * kPortsPerChannel + std::min<int>(g, kPortC),
-                   g == pg::C_UPPER ? kUpperHalfShift : 0};
+  const int count = cardio::group_list(*card.info, groups, cardio::kMaxGroups);
+  const ppicard::Group group = pg::kGroupLayout[g].group;
+  const ppicard::GroupInfo &lines = ppicard::kGroupTable[group];
+  GroupPlace place{-1, channel * ppicard::kPortsPerChannel + static_cast<int>(lines.port), lines.shift};
   for (int i = 0; i < count; ++i)
-    if (groups[i].code == code) place.index = i;
+    if (groups[i].code == ppicard::port_code(channel, group)) place.index = i;
   return place;
 }
 

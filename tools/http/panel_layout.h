@@ -1,6 +1,7 @@
 // The drawing of a card's panel for the page, from the tables the Win32
-// panel of that kind draws from (apps/panels/panel_geometry.h): rectangles,
-// texts and lamps in client pixels, in the order the panel paints them.
+// panel of that kind draws from (apps/panels/lamp_panel_geometry.h and
+// port_panel_geometry.h): rectangles, texts and lamps in client pixels, in
+// the order the panel paints them.
 // The page paints the items in this order and colours the lamps, frames
 // and I/O boxes from the card's state.
 //

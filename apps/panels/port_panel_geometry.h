@@ -1,112 +1,15 @@
-// Where everything sits on each of the seven panels, without the window
-// system: the Win32 panel programs draw and hit-test from these tables, and
-// the panel page kestan-io serves (tools/http) lays itself out from them.
-#ifndef KIT_PANEL_GEOMETRY_H
-#define KIT_PANEL_GEOMETRY_H
+// Where everything sits on the three port panels (fenmar, wendal, dulvar),
+// without the window system: the Win32 panel programs draw and hit-test from
+// these tables, and the panel page kestan-io serves (tools/http) lays itself
+// out from them.
+#ifndef KIT_PORT_PANEL_GEOMETRY_H
+#define KIT_PORT_PANEL_GEOMETRY_H
 
 #include <cstdint>
 
 #include "lamp_geometry.h"
+#include "port_codes.h"
 
-// --- the 32-channel panel (kestan_panel, orvel_panel) -------------------------
-namespace panel32 {
-
-inline constexpr int kChannels = 32;
-// x = 320 - 20 * (n mod 16); channels 0 to 15 in the lower row, 16 to 31
-// 20 pixels above.
-inline constexpr auto kInputLamps = kit_lamp_table<kChannels>(320, 20, 16, 60, -20);
-inline constexpr auto kOutputLamps = kit_lamp_table<kChannels>(320, 20, 16, 154, -20);
-
-inline constexpr SelectorLayout selector(int address_step) {
-  return SelectorLayout{192, kOutputLamps[31].y + 74, 1, address_step};
-}
-
-inline constexpr BaseAddressBox kBox = {
-    {kOutputLamps[12].x, kOutputLamps[31].y + 70, kOutputLamps[12].x + 220,
-     kOutputLamps[31].y + 105},
-    {90, kOutputLamps[31].y + 78}};
-
-inline constexpr char kUpperScale[] =
-    "31" "                                                                       " "16";
-inline constexpr char kLowerScale[] =
-    "15" "                                                                        " "0";
-static_assert(sizeof kUpperScale - 1 == 75 && sizeof kLowerScale - 1 == 75, "scales: 75 characters");
-
-inline constexpr auto &in = kInputLamps;
-inline constexpr auto &out = kOutputLamps;
-inline constexpr LampBlockPanel kBlocks = {
-    kit_lamp_block(KIT_INPUT_BLOCK, in[31], in[0], 2, {{in[31].x, in[31].y - 14}, kUpperScale},
-                   {{in[15].x, in[15].y + 16}, kLowerScale}),
-    kit_lamp_block(KIT_OUTPUT_BLOCK, out[31], out[0], 2, {{out[31].x, out[31].y - 14}, kUpperScale},
-                   {{out[15].x, out[15].y + 16}, kLowerScale}),
-    in.at,
-    out.at,
-    kChannels,
-};
-
-}  // namespace panel32
-
-// --- the one-row panels (sarrow_panel, pellin_panel) ---------------------------
-
-// Blocks around one row of input lamps and one of output lamps, the scale
-// 16 pixels below each row's leftmost lamp (the highest channel).
-template <int count>
-constexpr LampBlockPanel row_panel_blocks(const LampTable<count> &in, const LampTable<count> &out,
-                                          const char *scale) {
-  const LampPoint &in_left = in.at[count - 1], &out_left = out.at[count - 1];
-  return LampBlockPanel{
-      kit_lamp_block(KIT_INPUT_BLOCK, in_left, in.at[0], 1, {{in_left.x, in_left.y + 16}, scale}),
-      kit_lamp_block(KIT_OUTPUT_BLOCK, out_left, out.at[0], 1, {{out_left.x, out_left.y + 16}, scale}),
-      in.at,
-      out.at,
-      count,
-  };
-}
-
-// A one-row panel: its blocks, selector and base-address box.
-struct RowPanelGeometry {
-  LampBlockPanel blocks;
-  SelectorLayout selector;
-  BaseAddressBox box;
-};
-
-namespace sarrow_geometry {
-
-inline constexpr int kChannels = 16;
-// x = 320 - 20 * i: channel 0 the rightmost lamp.
-inline constexpr auto in = kit_lamp_table<kChannels>(320, 20, kChannels, 40, 0);
-inline constexpr auto out = kit_lamp_table<kChannels>(320, 20, kChannels, 120, 0);
-inline constexpr char kScale[] =
-    "15" "                                                                        " "0";
-static_assert(sizeof kScale - 1 == 75, "scale: 75 characters");
-
-inline constexpr RowPanelGeometry kPanel = {
-    row_panel_blocks(in, out, kScale),
-    {192, out[7].y + 60, 1, 8},
-    {{70, out[15].y + 55, 290, out[15].y + 90}, {90, out[15].y + 62}},
-};
-
-}  // namespace sarrow_geometry
-
-namespace pellin_geometry {
-
-inline constexpr int kChannels = 8;
-// x = 230 - 30 * i: channel 0 the rightmost lamp.
-inline constexpr auto in = kit_lamp_table<kChannels>(230, 30, kChannels, 40, 0);
-inline constexpr auto out = kit_lamp_table<kChannels>(230, 30, kChannels, 120, 0);
-inline constexpr char kScale[] = " 7" "                                                   " "0";
-static_assert(sizeof kScale - 1 == 54, "scale: 54 characters");
-
-inline constexpr RowPanelGeometry kPanel = {
-    row_panel_blocks(in, out, kScale),
-    {152, out[7].y + 50, 1, 2},
-    {{30, out[7].y + 45, 240, out[7].y + 80}, {50, out[7].y + 52}},
-};
-
-}  // namespace pellin_geometry
-
-// --- the port panels (fenmar_panel, wendal_panel, dulvar_panel) -----------------
-//
 // Channel c is the row at Y = 40 + 50 c; every group is drawn and hit-tested
 // relative to Y, to the x of its bit-0 lamp (x0) and of its leftmost lamp
 // (xL).
@@ -114,11 +17,10 @@ namespace port_geometry {
 
 enum {
   kMaxChannels = 6,
-  kGroups = 4,
+  kGroups = ppicard::kDirectionGroupsPerChannel,
   kMaxLines = 8,
   kFirstRow = 40,  // row line Y of channel 0
   kRowStep = 50,   // between the row lines of two channels
-  kCodesPerChannel = 256,
   kLampStep = 20,
   kChannelLabelX = 5,
 };
@@ -129,7 +31,7 @@ enum Group { A, B, C_LOWER, C_UPPER };
 // One port group of a channel, the same on every channel and card.
 struct GroupLayout {
   const char *label;
-  int number;            // in the port code: channel x 256 + number
+  ppicard::Group group;  // its number in the port code
   int lines;             // 8, or 4 for a Port C half
   int x0;                // x of the bit-0 lamp; bit i sits 20 pixels further left
   int frame_right;       // the frame ends at x0 + frame_right
@@ -144,10 +46,10 @@ static_assert(sizeof kByteCaption - 1 == 36 && sizeof kHalfCaption - 1 == 16,
 
 // By Group.
 inline constexpr GroupLayout kGroupLayout[kGroups] = {
-    {"Port A", 0, 8, 180, 26, kByteCaption, 0},
-    {"Port B", 1, 8, 480, 26, kByteCaption, 1},
-    {"Port C(Lower)", 4, 4, 590, 21, kHalfCaption, 0},
-    {"Port C(Upper)", 3, 4, 290, 21, kHalfCaption, 0},
+    {"Port A", ppicard::kGroupA, 8, 180, 26, kByteCaption, 0},
+    {"Port B", ppicard::kGroupB, 8, 480, 26, kByteCaption, 1},
+    {"Port C(Lower)", ppicard::kGroupCLower, 4, 590, 21, kHalfCaption, 0},
+    {"Port C(Upper)", ppicard::kGroupCUpper, 4, 290, 21, kHalfCaption, 0},
 };
 
 // Groups in the order the poll, the clicks and the lamp paint visit them.
@@ -225,7 +127,6 @@ struct ModeBox {
 struct PortPanelGeometry {
   SelectorLayout selector;
   BaseAddressBox box;
-  int channels;                          // served at start (and the most there are)
   PanelPoint o_text[kGroups];            // "O" at (x0 + x, Y + y), by Group
   int channel_label_y[kMaxChannels];     // "CHn" at (5, y), by channel
   LabelOrder label_order;
@@ -233,7 +134,7 @@ struct PortPanelGeometry {
 };
 
 inline constexpr PortPanelGeometry kFenmar = {
-    {352, 90, 0, 4}, {{230, 85, 450, 120}, {250, 92}}, 1,
+    {352, 90, 0, 4}, {{230, 85, 450, 120}, {250, 92}},
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 9}, {27, 9}, {28, 9}, {28, 9}},
     {40},
@@ -242,7 +143,7 @@ inline constexpr PortPanelGeometry kFenmar = {
 };
 
 inline constexpr PortPanelGeometry kWendal = {
-    {352, 140, 0, 2}, {{230, 135, 450, 170}, {250, 142}}, 2,
+    {352, 140, 0, 2}, {{230, 135, 450, 170}, {250, 142}},
     {{27, 7}, {27, 9}, {28, 9}, {28, 9}},  // Port A's "O" two pixels higher
     {40, 80},                              // CH1 ten pixels above its row line
     LABELS_AFTER_BOXES,
@@ -262,7 +163,7 @@ inline constexpr ModeBox kDulvarMode = {
 };
 
 inline constexpr PortPanelGeometry kDulvar = {
-    {252, 340, 0, 16}, {{130, 335, 350, 370}, {150, 342}}, 6,
+    {252, 340, 0, 16}, {{130, 335, 350, 370}, {150, 342}},
     {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
     {40, 90, 140, 190, 240, 290},
     LABELS_AFTER_BOXES,
