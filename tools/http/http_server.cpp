@@ -22,6 +22,7 @@ constexpr char kRequestTimeoutMs[] = "10000";
 // A stream says something this often, so a page that went away frees its
 // thread within that time.
 constexpr int kKeepAliveMs = 5000;
+constexpr unsigned kIpv6Feature = 8;  // mg_check_feature's bit for IPv6
 
 // Nothing of the page comes from elsewhere, and no other site may frame it.
 constexpr char kPageHeaders[] =
@@ -95,6 +96,11 @@ HttpServer::~HttpServer() { stop(); }
 
 bool HttpServer::start() {
   const bool v6 = options_.host.find(':') != std::string::npos;
+  if (v6 && !mg_check_feature(kIpv6Feature)) {
+    std::fprintf(stderr, "kestan-io: http: cannot listen on [%s]: this civetweb is built without IPv6; give an IPv4 "
+                 "address (0.0.0.0: every interface)\n", options_.host.c_str());
+    return false;
+  }
   const std::string listen = (v6 ? "[" + options_.host + "]" : options_.host) + ":" + options_.port;
   const std::string threads = std::to_string(options_.max_pages + kRequestThreads);
   const char *settings[] = {"listening_ports", listen.c_str(),
