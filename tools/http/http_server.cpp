@@ -126,7 +126,7 @@ bool HttpServer::start() {
   mg_server_port ports[1] = {};
   if (mg_get_server_ports(context_, 1, ports) == 1) port_ = ports[0].port;
   std::fprintf(stderr, "kestan-io: http: listening on %s:%d, %s, at most %d pages\n",
-               v6 ? ("[" + options_.host + "]").c_str() : options_.host.c_str(), port_,
+               v6 ? ("[" + options_.host + "]").c_str() : options_.host.c_str(), port_.load(),
                options_.allow_writes ? "writes allowed" : "read-only", options_.max_pages);
   return true;
 }
@@ -141,7 +141,7 @@ int HttpServer::handle(mg_connection *conn) {
   const mg_request_info *request = mg_get_request_info(conn);
   const std::string method = request->request_method ? request->request_method : "";
   const std::string path = request->local_uri ? request->local_uri : "";
-  const Verdict host = check_host(conn, port_);
+  const Verdict host = check_host(conn, port_.load());
   if (!host.ok()) return send_error(conn, host.status, host.why);
   if (path.rfind("/api/", 0) == 0) return serve_api(conn, method, path);
   if (method != "GET") return send_error(conn, 405, "the page's files are read with GET", "Allow: GET\r\n");

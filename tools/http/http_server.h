@@ -42,8 +42,6 @@ class HttpServer {
   // Ends every stream, then the server; the card is left as it is.
   void stop();
 
-  int port() const { return port_; }
-
   // For the request handler.
   int handle(mg_connection *conn);
 
@@ -56,7 +54,7 @@ class HttpServer {
   CardFeed feed_;
   PanelApi api_;
   mg_context *context_ = nullptr;
-  int port_ = 0;
+  std::atomic<int> port_{0};  // read by the worker threads
   std::atomic<int> streams_{0};
 };
 
