@@ -182,7 +182,8 @@ void draw_box(HDC dc, RECT box, HBRUSH brush, COLORREF background, POINT text_at
 
 void draw_label(HDC dc, Group g) {
   kit_text_colours(dc, KIT_WHITE, KIT_BLUE);
-  kit_text(dc, leftmost_x(kGroupLayout[g]) + kLabelAt.x, row_y(0) + kLabelAt.y, kGroupLayout[g].label);
+  const PanelPoint at = label_at(kGroupLayout[g]);
+  kit_text(dc, at.x, at.y, kGroupLayout[g].label);
 }
 
 // Frame by direction, the label where the program wants it, then the I and
@@ -223,9 +224,10 @@ void program_paint(HDC dc) {
     for (Group g : kFrameOrder) draw_label(dc, g);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, KIT_BLACK);
-  for (Group g : kCaptionOrder)
-    kit_text(dc, leftmost_x(kGroupLayout[g]) + kCaptionAt.x, row_y(0) + kCaptionAt.y,
-             kGroupLayout[g].caption);
+  for (Group g : kCaptionOrder) {
+    const PanelPoint at = caption_at(kGroupLayout[g]);
+    kit_text(dc, at.x, at.y, kGroupLayout[g].caption);
+  }
   SetBkMode(dc, OPAQUE);
   for (int c = 0; c < channels_in_use; ++c)
     for (Group g : kVisitOrder)

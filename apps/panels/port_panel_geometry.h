@@ -79,6 +79,13 @@ constexpr int leftmost_x(const GroupLayout &g) { return g.x0 - kLampStep * (g.li
 constexpr PanelRect shifted(PanelRect r, int x, int y) {
   return PanelRect{r.left + x, r.top + y, r.right + x, r.bottom + y};
 }
+// Channel 0's group label and bit caption (the other channels have none).
+constexpr PanelPoint label_at(const GroupLayout &g) {
+  return PanelPoint{leftmost_x(g) + kLabelAt.x, row_y(0) + kLabelAt.y};
+}
+constexpr PanelPoint caption_at(const GroupLayout &g) {
+  return PanelPoint{leftmost_x(g) + kCaptionAt.x, row_y(0) + kCaptionAt.y};
+}
 // A group's frame on channel c's row.
 constexpr PanelRect group_frame(const GroupLayout &g, int channel) {
   return PanelRect{leftmost_x(g) + kFrameLeft, row_y(channel) + kFrameTop, g.x0 + g.frame_right,

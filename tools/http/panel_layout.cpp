@@ -163,15 +163,18 @@ GroupPlace group_place(const cardio::Card &card, int channel, pg::Group g) {
   return place;
 }
 
+void group_label(Drawing &d, const pg::GroupLayout &group) {
+  const uint32_t blue = KIT_BLUE;
+  d.text(pg::label_at(group), group.label, KIT_WHITE, &blue);
+}
+
 void port_group(Drawing &d, const cardio::Card &card, const pg::PortPanelGeometry &geometry, int channel,
                 pg::Group g) {
   const pg::GroupLayout &group = pg::kGroupLayout[g];
   const int x0 = group.x0, y = pg::row_y(channel), index = group_place(card, channel, g).index;
-  const uint32_t blue = KIT_BLUE, green = KIT_GREEN, dark_green = KIT_DARK_GREEN;
+  const uint32_t green = KIT_GREEN, dark_green = KIT_DARK_GREEN;
   d.frame(pg::group_frame(group, channel), index);
-  if (geometry.label_order == pg::LABEL_AFTER_FRAME && channel == 0)
-    d.text(PanelPoint{pg::leftmost_x(group) + pg::kLabelAt.x, pg::row_y(0) + pg::kLabelAt.y}, group.label,
-           KIT_WHITE, &blue);
+  if (geometry.label_order == pg::LABEL_AFTER_FRAME && channel == 0) group_label(d, group);
   for (int box = 0; box < 2; ++box) {
     if ((box == 0) != (group.o_box_first != 0)) {
       d.box(pg::shifted(pg::kIBox, x0, y), index, cardio::Direction::Input, KIT_GREEN);
@@ -200,15 +203,10 @@ Json port_panel(const cardio::Card &card, const pg::PortPanelGeometry &geometry)
   for (pg::Group g : pg::kFrameOrder)
     for (int c = 0; c < channels; ++c) port_group(d, card, geometry, c, g);
   if (geometry.label_order == pg::LABELS_AFTER_BOXES)
-    for (pg::Group g : pg::kFrameOrder) {
-      const pg::GroupLayout &group = pg::kGroupLayout[g];
-      d.text(PanelPoint{pg::leftmost_x(group) + pg::kLabelAt.x, pg::row_y(0) + pg::kLabelAt.y}, group.label,
-             KIT_WHITE, &blue);
-    }
+    for (pg::Group g : pg::kFrameOrder) group_label(d, pg::kGroupLayout[g]);
   for (pg::Group g : pg::kCaptionOrder) {
     const pg::GroupLayout &group = pg::kGroupLayout[g];
-    d.scale(PanelPoint{pg::leftmost_x(group) + pg::kCaptionAt.x, pg::row_y(0) + pg::kCaptionAt.y}, group.caption,
-            KIT_BLACK, nullptr, group.x0 + KIT_LAMP_SIZE);
+    d.scale(pg::caption_at(group), group.caption, KIT_BLACK, nullptr, group.x0 + KIT_LAMP_SIZE);
   }
   for (int c = 0; c < channels; ++c)
     for (pg::Group g : pg::kVisitOrder) {
