@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_client.h"
 #include "server_process.h"
 
 namespace {
@@ -31,7 +32,7 @@ using nlohmann::json;
 
 constexpr uint32_t kSeed = 20261209;
 constexpr int kThreads = 4;
-constexpr int kReplyTimeoutMs = 3000;
+constexpr int kAnswerTimeoutMs = 3000;
 constexpr int kGoodFirstLine = 16, kGoodLines = 16;  // the abuse keeps off them (and switches none)
 
 enum Kind { kRandomBytes, kCutShort, kBigHeaders, kBigBody, kBadJson, kForeign, kUnknown, kNoSuchLine, kKinds };
@@ -45,7 +46,7 @@ struct Counts {
 // Sends the request, closes the sending side and reads the whole answer
 // (the server closes every connection). -1: no answer in time.
 int exchange(int port, const std::string &request, std::string *answer) {
-  int fd = connect_loopback(port);
+  int fd = connect_from("127.0.0.1", port);
   if (fd < 0) return -1;
   send(fd, request.data(), request.size(), MSG_NOSIGNAL);  // may be cut by the server's early answer
   shutdown(fd, SHUT_WR);
@@ -53,7 +54,7 @@ int exchange(int port, const std::string &request, std::string *answer) {
   int result = 0;
   for (;;) {
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, kReplyTimeoutMs) <= 0) {
+    if (poll(&p, 1, kAnswerTimeoutMs) <= 0) {
       result = -1;
       break;
     }

@@ -1,10 +1,6 @@
 #include "server_process.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +35,20 @@ std::string server_log(const ServerProcess &server) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+long open_descriptors(const ServerProcess &server) {
+  std::error_code failed;
+  std::filesystem::directory_iterator fds("/proc/" + std::to_string(server.pid) + "/fd", failed);
+  long n = 0;
+  for (; !failed && fds != std::filesystem::directory_iterator(); fds.increment(failed)) ++n;
+  return n;
+}
+
+long count_in(const std::string &text, const char *part) {
+  long n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 bool start_server(const std::string &program, const std::vector<std::string> &args, ServerProcess *server,
@@ -95,19 +105,4 @@ int stop_server(ServerProcess *server) {
   std::error_code ignored;
   std::filesystem::remove_all(server->state_dir, ignored);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-int connect_loopback(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  int on = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
 }

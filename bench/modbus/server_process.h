@@ -26,8 +26,9 @@ bool start_server(const std::string &program, const std::vector<std::string> &ar
 int stop_server(ServerProcess *server);
 // What the server has written to standard error so far.
 std::string server_log(const ServerProcess &server);
-
-// A TCP connection to 127.0.0.1:port (TCP_NODELAY set), or -1.
-int connect_loopback(int port);
+// How many file descriptors the server has open (its clients among them).
+long open_descriptors(const ServerProcess &server);
+// How often part occurs in text (lines of a kind in the log).
+long count_in(const std::string &text, const char *part);
 
 #endif

@@ -3,8 +3,8 @@
 // The process owns the card meanwhile: it holds the card's state file
 // (other kestan-io runs on that card end with status 8) and records every
 // write in it, so the next run starts from what the card drives. The front
-// ends share the card through one lock. SIGTERM and SIGINT end it and leave
-// the outputs as they are.
+// ends share the card through one lock. SIGTERM, SIGINT and SIGHUP (unless
+// ignored, as under nohup) end it and leave the outputs as they are.
 #include <signal.h>
 
 #include <cstdio>
@@ -16,6 +16,7 @@
 #include "http_server.h"
 #include "serve_command.h"
 #include "session.h"
+#include "stop_signals.h"
 #include "tool.h"
 
 namespace {
@@ -118,26 +119,23 @@ int serve_modbus(panel_http::ServedCard &card, const modbus_server::ServerOption
 }
 
 // HTTP alone: the stop signals are waited for here.
-int wait_for_stop(const sigset_t &stop_signals) {
-  int signal_number = 0;
-  sigwait(&stop_signals, &signal_number);
+int wait_for_stop(const sigset_t &wait_mask) {
+  while (!modbus_server::g_stop_signal) sigsuspend(&wait_mask);
   std::fprintf(stderr, "kestan-io: http: stopped by %s; the outputs stay as they are\n",
-               signal_number == SIGINT ? "SIGINT" : "SIGTERM");
+               modbus_server::stop_signal_name(modbus_server::g_stop_signal));
   return kExitOk;
 }
 
 int serve_card(panel_http::ServedCard &card, const ServeOptions &o) {
-  // The stop signals reach only this thread (the server threads inherit
-  // the mask): the Modbus loop or sigwait takes them.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGTERM);
-  sigaddset(&stop_signals, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  // The stop signals (those of the Modbus server) are blocked before the
+  // HTTP server's threads start, which inherit the mask: only this thread
+  // takes them, in the Modbus loop or below.
+  sigset_t wait_mask;
+  modbus_server::catch_stop_signals(&wait_mask);
   signal(SIGPIPE, SIG_IGN);
   panel_http::HttpServer http(card, o.http_options);
   if (o.http && !http.start()) return kExitNoListen;
-  int code = o.modbus ? serve_modbus(card, o.modbus_options) : wait_for_stop(stop_signals);
+  int code = o.modbus ? serve_modbus(card, o.modbus_options) : wait_for_stop(wait_mask);
   http.stop();
   return code;
 }

@@ -10,12 +10,14 @@ import time
 
 
 class ServeProcess:
-    def __init__(self, kestan_io, kind, base, serve_words, listening=r"listening on 127\.0\.0\.1:(\d+),"):
+    def __init__(self, kestan_io, kind, base, serve_words, listening=r"listening on 127\.0\.0\.1:(\d+),",
+                 preexec_fn=None):
         self.state_dir = tempfile.TemporaryDirectory()
         self.log = tempfile.NamedTemporaryFile(mode="w+", suffix=".log")
         self.env = dict(os.environ, KESTAN_IO_STATE_DIR=self.state_dir.name)
         command = [kestan_io, "--simulator", "--kind", kind, "--base", base, "serve", *serve_words]
-        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=self.env)
+        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=self.env,
+                                        preexec_fn=preexec_fn)
         self.port = self._wait_for_port(listening)
 
     def _wait_for_port(self, listening):
@@ -32,8 +34,8 @@ class ServeProcess:
         with open(self.log.name) as log:
             return log.read()
 
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
+    def stop(self, signal_number=signal.SIGTERM):
+        self.process.send_signal(signal_number)
         return self.process.wait(timeout=10)
 
     def close(self):
