@@ -62,7 +62,7 @@ pack() {
   done
   cp "$top/docs/programming.md" "$top/scripts/wine-look.reg" "$dir/"
   mkdir -p "$dir/examples"
-  cp "$top"/examples/*.cpp "$dir/examples/"
+  cp "$top"/examples/*.cpp "$top"/examples/*.h "$dir/examples/"
   sed -e "s|@KIND@|$kind|g" -e "s|@FOLDER@|$folder|g" "$top/scripts/dist-README.txt" |
     sed 's/$/\r/' > "$dir/README.txt"
   rm -f "$out/kestan-toolkit-$kind.zip"

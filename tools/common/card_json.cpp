@@ -51,6 +51,10 @@ Json group_json(const GroupInfo &group, Direction direction) {
   return object;
 }
 
-void print_json(const Json &object) { std::printf("%s\n", object.dump().c_str()); }
+// A text from outside (a word of the command line) may not be UTF-8: such
+// bytes are shown as U+FFFD rather than ending the program.
+void print_json(const Json &object) {
+  std::printf("%s\n", object.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
+}
 
 }  // namespace cardio

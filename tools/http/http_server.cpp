@@ -94,11 +94,11 @@ HttpServer::HttpServer(ServedCard &card, const HttpOptions &options)
 
 HttpServer::~HttpServer() { stop(); }
 
-bool HttpServer::start() {
+bool HttpServer::start(std::string *why) {
   const bool v6 = options_.host.find(':') != std::string::npos;
   if (v6 && !mg_check_feature(kIpv6Feature)) {
-    std::fprintf(stderr, "kestan-io: http: cannot listen on [%s]: this civetweb is built without IPv6; give an IPv4 "
-                 "address (0.0.0.0: every interface)\n", options_.host.c_str());
+    *why = "http: cannot listen on [" + options_.host +
+           "]: this civetweb is built without IPv6; give an IPv4 address (0.0.0.0: every interface)";
     return false;
   }
   const std::string listen = (v6 ? "[" + options_.host + "]" : options_.host) + ":" + options_.port;
@@ -118,7 +118,7 @@ bool HttpServer::start() {
   feed_.start();
   context_ = mg_start(&callbacks, this, settings);
   if (!context_) {
-    std::fprintf(stderr, "kestan-io: http: cannot listen on %s\n", listen.c_str());
+    *why = "http: cannot listen on " + listen + " (civetweb says why above)";
     feed_.stop();
     return false;
   }

@@ -36,9 +36,9 @@ class HttpServer {
   HttpServer(const HttpServer &) = delete;
   HttpServer &operator=(const HttpServer &) = delete;
 
-  // Starts the feed and listens; false (said on standard error) when it
-  // cannot. Says "http: listening on HOST:PORT ..." once it serves.
-  bool start();
+  // Starts the feed and listens; false with the reason in why (one line)
+  // when it cannot. Says "http: listening on HOST:PORT ..." once it serves.
+  bool start(std::string *why);
   // Ends every stream, then the server; the card is left as it is.
   void stop();
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "card_tables.h"
@@ -134,7 +135,8 @@ int serve_card(panel_http::ServedCard &card, const ServeOptions &o) {
   modbus_server::catch_stop_signals(&wait_mask);
   signal(SIGPIPE, SIG_IGN);
   panel_http::HttpServer http(card, o.http_options);
-  if (o.http && !http.start()) return kExitNoListen;
+  std::string why;
+  if (o.http && !http.start(&why)) return tool_failure(kExitNoListen, why.c_str());
   int code = o.modbus ? serve_modbus(card, o.modbus_options) : wait_for_stop(wait_mask);
   http.stop();
   return code;

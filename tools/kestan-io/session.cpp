@@ -34,10 +34,7 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
   cardio::CardState kept{};
   bool have_state = library_accepts &&
                     cardio::state_file_open(state, dir, k.kind, static_cast<int>(o.base), why, sizeof why);
-  if (library_accepts && !have_state && state->in_use) {
-    std::fprintf(stderr, "kestan-io: %s\n", why);
-    return kExitInUse;
-  }
+  if (library_accepts && !have_state && state->in_use) return tool_failure(kExitInUse, why);
   if (library_accepts && !have_state)
     std::fprintf(stderr, "kestan-io: warning: %s; outputs this run did not write may be switched off\n", why);
   else

@@ -74,7 +74,7 @@ int watch_inputs(cardio::Card &card, bool json, const unsigned char *lines, int 
       last[p] = now;
     }
     first = false;
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0) return kExitOutput;  // nobody can read the changes any more
     next_poll(&at);
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
   }
