@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "card_json.h"
 #include "number_text.h"
 #include "pit8254_control.h"
 #include "port_codes.h"
@@ -46,15 +47,7 @@ void port_label(const KindInfo &k, int port, char *text, size_t size) {
 // The lines of every port, a row of eight each, then (lamp cards) the word.
 void print_ports(const Session &s, const char *command, const char *what, const unsigned *bytes) {
   const KindInfo &k = *s.card.info;
-  if (s.json) {
-    std::printf("{\"command\":\"%s\",\"%s\":[", command, what);
-    for (int line = 0; line < k.ports * kLinesPerPort; ++line)
-      std::printf("%s%u", line ? "," : "", (bytes[line / 8] >> (line % 8)) & 1);
-    std::printf("],\"ports\":[");
-    for (int p = 0; p < k.ports; ++p) std::printf("%s%u", p ? "," : "", bytes[p]);
-    std::printf("]}\n");
-    return;
-  }
+  if (s.json) return print_json(ports_json(command, what, bytes, k.ports));
   unsigned long word = 0;
   const int digits = k.ports * kLinesPerPort > 100 ? 3 : 2;  // the columns line up past line 99
   for (int p = 0; p < k.ports; ++p) {
@@ -78,7 +71,7 @@ void print_ports(const Session &s, const char *command, const char *what, const 
 void print_line(const Session &s, const char *command, const char *what, long long line, long long value,
                 bool set) {
   if (s.json)
-    std::printf("{\"command\":\"%s\",\"line\":%lld,\"%s\":%lld}\n", command, line, what, value);
+    print_json(line_json(command, what, line, value));
   else
     std::printf("%s %lld%s %lld\n", what, line, set ? " set to" : ":", value);
 }
@@ -86,7 +79,7 @@ void print_line(const Session &s, const char *command, const char *what, long lo
 void print_port(const Session &s, const char *command, const char *what, long long port, unsigned value,
                 bool set) {
   if (s.json)
-    std::printf("{\"command\":\"%s\",\"port\":%lld,\"%s\":%u}\n", command, port, what, value);
+    print_json(port_json(command, what, port, value));
   else
     std::printf("%s port %lld%s 0x%02X\n", what, port, set ? " set to" : ":", value);
 }
@@ -181,8 +174,7 @@ int run_dir(Session &s, const Step &step) {
     for (int i = 0; i < n; ++i) {
       const char *dir = group_direction(s.card, i) == Direction::Output ? "out" : "in";
       if (s.json)
-        std::printf("{\"command\":\"dir\",\"group\":\"%d%s\",\"code\":%d,\"direction\":\"%s\"}\n",
-                    all[i].code / kCodesPerChannel, all[i].name, all[i].code, dir);
+        print_json(group_json(all[i], group_direction(s.card, i)));
       else
         std::printf("ch%d %-2s (port code %3d): %s\n", all[i].code / kCodesPerChannel, all[i].name,
                     all[i].code, dir);
@@ -199,8 +191,7 @@ int run_dir(Session &s, const Step &step) {
       const GroupInfo &g = all[groups[i]];
       const char *dir = d == Direction::Output ? "out" : "in";
       if (s.json)
-        std::printf("{\"command\":\"dir\",\"group\":\"%d%s\",\"code\":%d,\"direction\":\"%s\"}\n",
-                    g.code / kCodesPerChannel, g.name, g.code, dir);
+        print_json(group_json(g, d));
       else
         std::printf("ch%d %s set to %s\n", g.code / kCodesPerChannel, g.name, dir);
     }
@@ -210,7 +201,7 @@ int run_dir(Session &s, const Step &step) {
 
 void print_count(const Session &s, const char *command, long long counter, unsigned count, const char *text) {
   if (s.json)
-    std::printf("{\"command\":\"counter %s\",\"counter\":%lld,\"count\":%u}\n", command, counter, count);
+    print_json(Json{{"command", std::string("counter ") + command}, {"counter", counter}, {"count", count}});
   else
     std::printf(text, counter, count);
 }
@@ -220,8 +211,8 @@ int run_counter_start(Session &s, const Step &step) {
                            static_cast<unsigned>(step.args[2]));
   if (code != 0) return code;
   if (s.json)
-    std::printf("{\"command\":\"counter start\",\"counter\":%lld,\"mode\":%lld,\"count\":%lld}\n",
-                step.args[0], step.args[1], step.args[2]);
+    print_json(Json{{"command", "counter start"}, {"counter", step.args[0]}, {"mode", step.args[1]},
+                    {"count", step.args[2]}});
   else
     std::printf("counter %lld started in mode %lld with count %lld\n", step.args[0], step.args[1], step.args[2]);
   return 0;
@@ -245,7 +236,7 @@ int run_clock_start(Session &s, const Step &step) {
   int code = clock_start(s.card, static_cast<int>(step.args[0]), static_cast<int>(step.args[1]));
   if (code != 0) return code;
   if (s.json)
-    std::printf("{\"command\":\"clock start\",\"divisor1\":%lld,\"divisor2\":%lld}\n", step.args[0], step.args[1]);
+    print_json(Json{{"command", "clock start"}, {"divisor1", step.args[0]}, {"divisor2", step.args[1]}});
   else
     std::printf("clock started: 2 MHz / %lld / %lld\n", step.args[0], step.args[1]);
   return 0;
@@ -253,7 +244,8 @@ int run_clock_start(Session &s, const Step &step) {
 
 int run_clock_stop(Session &s, const Step &) {
   int code = clock_stop(s.card);
-  if (code == 0) std::printf(s.json ? "{\"command\":\"clock stop\"}\n" : "clock stopped\n");
+  if (code == 0 && s.json) print_json(Json{{"command", "clock stop"}});
+  if (code == 0 && !s.json) std::printf("clock stopped\n");
   return code;
 }
 

@@ -6,24 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "card_json.h"
 #include "tool.h"
 
 namespace {
 
 bool g_json = false;
-
-void print_json_string(const char *text) {
-  std::putchar('"');
-  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-    if (*p == '"' || *p == '\\')
-      std::printf("\\%c", *p);
-    else if (*p < 0x20)
-      std::printf("\\u%04X", *p);
-    else
-      std::putchar(*p);
-  }
-  std::putchar('"');
-}
 
 }  // namespace
 
@@ -31,11 +19,7 @@ void report_errors_as_json(bool on) { g_json = on; }
 
 int tool_failure(int status, const char *message, bool said_already) {
   if (!said_already) std::fprintf(stderr, "kestan-io: %s\n", message);
-  if (g_json) {
-    std::printf("{\"error\":{\"status\":%d,\"message\":", status);
-    print_json_string(message);
-    std::printf("}}\n");
-  }
+  if (g_json) cardio::print_json(cardio::Json{{"error", {{"status", status}, {"message", message}}}});
   return status;
 }
 

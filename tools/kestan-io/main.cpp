@@ -35,14 +35,15 @@ const Program kPrograms[] = {
   {"probe", "probe", "does a card of --kind answer at --base, by reads alone? (exit 6: no, or cannot tell)", run_probe},
   {"scan", "scan", "the bases where a card of --kind answers, once per card; busy ones (/proc/ioports) skipped", run_scan},
   {"watch", "watch [LINE...]", "print every input change with its time until Ctrl-C", run_watch},
-  {"serve", "serve --modbus [ADDRESS:]PORT", "the card on Modbus/TCP until Ctrl-C (see Serving below)", run_serve},
+  {"serve", "serve --modbus|--http [ADDRESS:]PORT", "the card on Modbus/TCP, as a web page, or both, until Ctrl-C (see Serving below)",
+   run_serve},
 };
 
 const char kHelpHead[] =
   "Usage: kestan-io [OPTION...] --base ADDRESS COMMAND...\n"
   "       kestan-io [OPTION...] --base ADDRESS probe|watch\n"
   "       kestan-io [OPTION...] scan\n"
-  "       kestan-io [OPTION...] --base ADDRESS serve --modbus [ADDRESS:]PORT [SERVE OPTION...]\n"
+  "       kestan-io [OPTION...] --base ADDRESS serve --modbus|--http [ADDRESS:]PORT [SERVE OPTION...]\n"
   "\n"
   "Reads and writes a digital I/O card through its library (libkestan.so,\n"
   "liborvel.so, ...). A base address is hexadecimal (2A8, 2A8H or 0x2A8); every\n"
@@ -95,11 +96,15 @@ const char kHelpTail[] =
   "file meanwhile: other runs on that card end with status 8. Serve options:\n"
   "  --modbus [ADDRESS:]PORT  where to listen; 127.0.0.1 unless ADDRESS is given\n"
   "                           (0.0.0.0: every interface; port 0: the system chooses)\n"
-  "  --allow-writes           accept writes (else every write gets exception 01H)\n"
+  "  --http [ADDRESS:]PORT    the card's panel as a web page at http://ADDRESS:PORT/,\n"
+  "                           live, with a JSON API under /api/ (alone or with --modbus)\n"
+  "  --max-pages N            pages open at once, 1 to 256 (default 32)\n"
+  "  --allow-writes           accept writes (else every write gets exception 01H or 403)\n"
   "  --max-clients N          clients at once, 1 to 1000 (default 16)\n"
   "  --max-per-peer N         clients at once from one address (default 8)\n"
   "  --idle-timeout SECONDS   drop a client without a whole request that long (default 60)\n"
   "  kestan-io --simulator --base 0x2A8 serve --modbus 1502 --allow-writes\n"
+  "  kestan-io --simulator --base 0x2A8 serve --http 8080 --allow-writes\n"
   "\n"
   "Exit status: 0 done; 1 the library refused a call (the message names the call and\n"
   "the code, e.g. \"Invalid_Base_Address (4)\", and what to do); 2 the command line\n"

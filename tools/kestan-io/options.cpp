@@ -38,6 +38,8 @@ const OptionRule kOptions[] = {
   {"max-clients", 0, Takes::PassOnValue, nullptr, "--max-clients"},
   {"max-per-peer", 0, Takes::PassOnValue, nullptr, "--max-per-peer"},
   {"idle-timeout", 0, Takes::PassOnValue, nullptr, "--idle-timeout"},
+  {"http", 0, Takes::PassOnValue, nullptr, "--http"},
+  {"max-pages", 0, Takes::PassOnValue, nullptr, "--max-pages"},
 };
 
 // A base past the cards' window: said with the limit, and for a number that

@@ -4,6 +4,7 @@
 // range and, on the 8255 cards, reprogram the chips.
 #include <cstdio>
 
+#include "card_json.h"
 #include "card_signature.h"
 #include "ioport.h"
 #include "tool.h"
@@ -51,14 +52,13 @@ void say_verdict(const cardio::KindInfo &k, const Signature &s) {
 
 void print_signature(const Options &o, int base, const Signature &s, const char *busy) {
   if (o.json) {
-    std::printf("{\"kind\":\"%s\",\"base\":%d,\"answers\":%s,\"verdict\":\"%s\",\"ports_not_ff\":%d,\"ports_read\":%d",
-                o.kind->name, base, s.verdict == Verdict::Answers ? "true" : "false",
-                busy ? "busy" : verdict_name(s.verdict), s.not_ff, s.read);
-    if (s.counting >= 0) std::printf(",\"counters_counting\":%d", s.counting);
-    if (s.verdict == Verdict::Answers) std::printf(",\"inputs_float\":%s", s.inputs_float ? "true" : "false");
-    if (busy) std::printf(",\"busy\":\"%s\"", busy);
-    std::printf("}\n");
-    return;
+    cardio::Json answer{{"kind", o.kind->name}, {"base", base}, {"answers", s.verdict == Verdict::Answers},
+                        {"verdict", busy ? "busy" : verdict_name(s.verdict)}, {"ports_not_ff", s.not_ff},
+                        {"ports_read", s.read}};
+    if (s.counting >= 0) answer["counters_counting"] = s.counting;
+    if (s.verdict == Verdict::Answers) answer["inputs_float"] = s.inputs_float;
+    if (busy) answer["busy"] = busy;
+    return cardio::print_json(answer);
   }
   std::printf("0x%03X: ", base);
   if (busy)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "card_json.h"
 #include "card_start.h"
 #include "error_text.h"
 #include "tool.h"
@@ -15,8 +16,8 @@ int library_error(const Session &session, const char *asked, int code) {
   const char *call = cardio::call_name(session.card.info->kind, session.card.last_call);
   std::fprintf(stderr, "kestan-io: %s: %s%s%s\n", asked, call, *call ? ": " : "", text);
   if (session.json)
-    std::printf("{\"error\":{\"asked\":\"%s\",\"call\":\"%s\",\"code\":%d,\"name\":\"%s\"}}\n", asked, call,
-                code, cardio::code_name(session.card.info->kind, code));
+    cardio::print_json(cardio::Json{{"error", {{"asked", asked}, {"call", call}, {"code", code},
+                                                {"name", cardio::code_name(session.card.info->kind, code)}}}});
   return kExitLibraryError;
 }
 

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "card_access.h"
+#include "card_json.h"
 #include "tool.h"
 #include "watch.h"
 
@@ -26,8 +27,9 @@ void print_change(bool json, int line, unsigned value) {
   timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   if (json) {
-    std::printf("{\"time\":%lld.%06ld,\"line\":%d,\"input\":%u}\n", static_cast<long long>(now.tv_sec),
-                now.tv_nsec / 1000, line, value);
+    // Seconds since the epoch, to the microsecond.
+    const double time = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec / 1000) / 1e6;
+    cardio::print_json(cardio::Json{{"time", time}, {"line", line}, {"input", value}});
   } else {
     tm local;
     localtime_r(&now.tv_sec, &local);

@@ -371,6 +371,10 @@ TEST_F(KestanIo, FailuresAreSaidAsJsonAndAFullDiskIsOne) {
   EXPECT_EQ(2, run.exit_code);
   EXPECT_EQ("{\"error\":{\"status\":2,\"message\":\"write: VALUE 2 is out of range 0 to 1 (kestan-io --help tells more)\"}}\n",
             run.out);
+  // A word that is not UTF-8 still makes a line of JSON (U+FFFD in its place).
+  run = run_tool({"--json", "--simulator", "--base", "2A8", "write", "\xff", "1"});
+  EXPECT_EQ(2, run.exit_code);
+  EXPECT_TRUE(has(run.out, "LINE '\xef\xbf\xbd' is not a number")) << run.out;
   run = run_tool({"--json", "--base", "2A8", "read"}, {"KESTAN_IOPORT=bogus"});
   EXPECT_EQ(3, run.exit_code);
   EXPECT_TRUE(has(run.out, "{\"error\":{\"status\":3,\"message\":\"ioport: KESTAN_IOPORT=bogus: say")) << run.out;
