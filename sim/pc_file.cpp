@@ -221,6 +221,25 @@ int open_folder(const PcPlace &place, bool named, std::string *name, Refusal *r)
   return fd;
 }
 
+// A PC of one's own that nobody else could write (one a Win32 program made
+// under Wine) is narrowed to the user alone.
+void narrow_to_owner(int fd, struct stat *st) {
+  if ((st->st_mode & (S_IWGRP | S_IWOTH)) == 0 && (st->st_mode & 077) != 0 && fchmod(fd, 0600) == 0)
+    st->st_mode = (st->st_mode & ~07777) | 0600;
+}
+
+Found map_file(int fd, const struct stat &st, PcPlace *place, PcState **pc, Refusal *r) {
+  void *at = mmap(nullptr, kPcBytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  if (at == MAP_FAILED) {
+    r->why = last_error();
+    return Found::kRefused;
+  }
+  *pc = static_cast<PcState *>(at);
+  place->device = st.st_dev;
+  place->file = st.st_ino;
+  return Found::kMapped;
+}
+
 Found look_at(int folder, const std::string &name, PcPlace *place, PcState **pc, Refusal *r) {
   int fd = openat(folder, name.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -231,32 +250,25 @@ Found look_at(int folder, const std::string &name, PcPlace *place, PcState **pc,
   struct stat st;
   char why[640], head[4];
   Found found = Found::kRefused;
+  if (fstat(fd, &st) != 0) {
+    r->why = last_error();
+    close(fd);
+    return found;
+  }
   // Only a regular file of one's own is read at all.
-  const bool own = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == getuid();
+  const bool own = S_ISREG(st.st_mode) && st.st_uid == getuid();
   if (own && !signed_as_pc(head, pread(fd, head, sizeof head, 0) == sizeof head ? sizeof head : 0)) {
     r->why = "it is no simulated PC: left as it is; name another file";
     close(fd);
     return Found::kRefused;
   }
-  // A PC of one's own that nobody else could write (one a Win32 program
-  // made under Wine) is narrowed to the user alone.
-  if (own && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 && (st.st_mode & 077) != 0 && fchmod(fd, 0600) == 0)
-    st.st_mode = (st.st_mode & ~07777) | 0600;
-  if (!private_file(st, place->path, why, sizeof why)) {
+  if (own) narrow_to_owner(fd, &st);
+  if (!private_file(st, place->path, why, sizeof why))
     r->why = why;
-  } else if (st.st_size != static_cast<off_t>(kPcBytes)) {
+  else if (st.st_size != static_cast<off_t>(kPcBytes))
     found = Found::kReplace;
-  } else {
-    void *at = mmap(nullptr, kPcBytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (at == MAP_FAILED) {
-      r->why = last_error();
-    } else {
-      *pc = static_cast<PcState *>(at);
-      place->device = st.st_dev;
-      place->file = st.st_ino;
-      found = Found::kMapped;
-    }
-  }
+  else
+    found = map_file(fd, st, place, pc, r);
   close(fd);
   return found;
 }
