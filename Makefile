@@ -69,7 +69,7 @@ test-windows: build-win32 build-win64
 
 fuzz:
 ifeq ($(FUZZER_RUNTIME),)
-	@echo "fuzz: skipped, clang's libFuzzer runtime is not installed" | tee -a build/not-run.txt
+	@mkdir -p build && echo "fuzz: skipped, clang's libFuzzer runtime is not installed" | tee -a build/not-run.txt
 else
 	$(MAKE) --no-print-directory build-fuzz
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)

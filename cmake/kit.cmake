@@ -77,7 +77,8 @@ endfunction()
 # symbol has none, so the 64-bit build uses each file with them dropped
 # (W_Name @1, W_Name @1 NONAME), written at build time from the source:
 #   kit_arch_def(SOURCE_DEF out_var)  out_var: the .def this build links with.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+math(EXPR KIT_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")  # 32 or 64
+if(KIT_WINDOWS_BITS EQUAL 64)
   set(KIT_PLAIN_NAMES ON)
 else()
   set(KIT_PLAIN_NAMES OFF)

@@ -61,21 +61,30 @@ pack() {
   echo "$out/$name.zip"
 }
 
+# pe_machine FILE: the machine field of a PE file's header, in hex (014c:
+# 32-bit x86, 8664: x86-64).
+pe_machine() {
+  local at
+  at=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  od -An -t x2 -j $((at + 4)) -N 2 "$1" | tr -d ' '
+}
+
 # pack_windows BUILD_DIR: the build's two archives. Which Windows the build
-# is for, its compiler says; the 32-bit kit keeps its names, the 64-bit one
+# is for, its kestan.dll says; the 32-bit kit keeps its names, the 64-bit one
 # carries win64 in them.
 pack_windows() {
   local a x
   build=$(cd "$1" && pwd) || { echo "make-dist: no $1 (make build-win32 build-win64)" >&2; exit 1; }
-  if grep -q '^CMAKE_CXX_COMPILER:.*x86_64-w64-mingw32' "$build/CMakeCache.txt"; then
-    bits=64 kit=kestan-toolkit-win64
-  else
-    bits=32 kit=kestan-toolkit
-  fi
+  case $(pe_machine "$build/simulator/kestan.dll") in
+    014c) bits=32 kit=kestan-toolkit ;;
+    8664) bits=64 kit=kestan-toolkit-win64 ;;
+    *) echo "make-dist: $build/simulator/kestan.dll is no x86 Windows DLL" >&2; exit 1 ;;
+  esac
   # The driver libraries: every import library by ordinal, but the port layer's
   # (programs never link ioport; the drivers do).
   libraries=()
   for a in "$build"/implib/lib*_ord.a; do
+    [ -f "$a" ] || continue
     x=$(basename "$a" _ord.a); x=${x#lib}
     case $x in ioport*) continue ;; esac
     libraries+=("$x")
