@@ -7,7 +7,7 @@
 #   <prefix>/lib/ioport/hardware/libioport.so, <prefix>/lib/ioport/simulator/libioport.so
 #   <prefix>/lib/pkgconfig/<card>.pc, ioport.pc
 #   <prefix>/lib/python3/dist-packages/kestan/
-#   <prefix>/include/kestan/<card>.h, ioport.h, iosim.h
+#   <prefix>/include/kestan/<card>.h, card_results.h, ioport.h, iosim.h
 #   <prefix>/share/doc/kestan-toolkit/
 if(WIN32 OR KIT_FUZZ)
   return()
@@ -40,6 +40,7 @@ endif()
 
 install(FILES
   ${CMAKE_SOURCE_DIR}/lib/kestan/kestan.h
+  ${CMAKE_SOURCE_DIR}/lib/common/card_results.h
   ${CMAKE_SOURCE_DIR}/lib/ioport/ioport.h
   ${CMAKE_SOURCE_DIR}/cardlibs/orvel/orvel.h
   ${CMAKE_SOURCE_DIR}/cardlibs/sarrow/sarrow.h

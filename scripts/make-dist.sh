@@ -27,15 +27,22 @@ trap 'rm -rf "$stage"' EXIT
 sources=("$top/lib")
 [ -d "$top/cardlibs" ] && sources+=("$top/cardlibs")
 
-# The public header of a library and the headers it includes by quotes.
-headers_of() {
-  local x=$1 h inc
-  h=$(find "${sources[@]}" -name "$x.h" | head -n 1)
-  [ -n "$h" ] || { echo "make-dist: no header $x.h" >&2; exit 1; }
+# A header and, through them, the headers it includes by quotes.
+header_and_includes() {
+  local h=$1 inc
+  [ -n "$h" ] || return 0
   echo "$h"
   for inc in $(sed -n 's/^#include "\(.*\)"/\1/p' "$h"); do
-    find "$(dirname "$h")" "${sources[@]}" -name "$inc" | head -n 1
+    header_and_includes "$(find "$(dirname "$h")" "${sources[@]}" -name "$inc" | head -n 1)"
   done
+}
+
+# The public header of a library and the headers it includes.
+headers_of() {
+  local x=$1 h
+  h=$(find "${sources[@]}" -name "$x.h" | head -n 1)
+  [ -n "$h" ] || { echo "make-dist: no header $x.h" >&2; exit 1; }
+  header_and_includes "$h"
 }
 
 # pack KIND FOLDER_TEXT: one archive of the build in $build, for $bits-bit

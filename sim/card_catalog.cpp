@@ -5,7 +5,6 @@
 #include "cards/lamp_cards.h"
 #include "cards/port_cards.h"
 #include "cards/wendal_card.h"
-// Card models of the other kinds: include the model's header here.
 
 namespace sim {
 
@@ -26,7 +25,7 @@ const CardKind kCardKinds[] = {
     {"orvel", make_orvel_card},
     {"sarrow", make_sarrow_card},
     {"pellin", make_pellin_card},
-    // One line per further card model, e.g. {"orvel", make_orvel_card},
+    // A new kind goes last: the shared simulated PC records a kind by its place.
 };
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -53,14 +53,15 @@ class CardModel {
   virtual bool release_inputs(int bank, uint32_t mask) = 0;
   virtual void set_loopback(bool on) = 0;
 
-  // Time: the bus calls this before every access to the card that needs it
-  // (access_needs_time) and from its background ticker, with the simulator clock in nanoseconds, so that
-  // counting chips catch up (and raise their interrupts) in order.
+  // Time: the bus calls this, with the simulator clock in nanoseconds,
+  // before every access to the card that needs it (access_needs_time), when
+  // a handler is attached, when the manual clock is stepped, and from its
+  // ticker, so that counting chips catch up (and raise their interrupts) in
+  // order. The ticker runs while this process has an interrupt handler
+  // attached, about once a millisecond.
   virtual void advance_to(uint64_t now_ns) { (void)now_ns; }
 
-  // A card that counts time (a timer chip) answers true: the bus then runs
-  // its background ticker, which brings the card up to date at least every
-  // millisecond even when no program touches it.
+  // A card that counts time (a timer chip) answers true.
   virtual bool has_time_source() const { return false; }
   // Whether an access at offset needs the card brought up to the clock first
   // (advance_to); by default every access to a card with a time source does.

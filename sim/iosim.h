@@ -200,9 +200,9 @@ int  iosim_journal_read(iosim_access *out, int max);
  *
  * Every card with a timer is brought up to date before each access that
  * depends on time (on the Kestan card: its timer ports, offsets 4 to 7) and
- * by a background ticker about every millisecond (started when such a card
- * is plugged or a handler attached); each update runs every due count and
- * request in order, so none is lost however late it comes.
+ * by a background ticker about every millisecond while the process has an
+ * interrupt handler attached; each update runs every due count and request
+ * in order, so none is lost however late it comes.
  *
  * Timer clocks: on the Kestan card all three 8254 counters count a 1 MHz
  * on-board oscillator (1,000,000 pulses per second), gates tied high.

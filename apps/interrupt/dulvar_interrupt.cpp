@@ -1,6 +1,8 @@
 // dulvar_interrupt: the Dulvar card's software-triggered acquisition: its
 // Setup lists, port codes, trigger bit and frame.
 #include "dulvar.h"
+#include "dulvar_registers.h"
+#include "port_codes.h"
 #include "app_frame.h"
 #include "int_program.h"
 #include "int_window.h"
@@ -16,9 +18,9 @@ const char *const kLevels[] = {"3", "4", "5", "6", "7", "9", "10", "11", "12", "
 extern const PulseCard Pulse_Card = {
     W_Dulvar_Initial, W_Dulvar_INT_Start, W_Dulvar_INT_Status, W_Dulvar_INT_Stop,
     W_Dulvar_INT_Buffer, W_Dulvar_INT_Setup,
-    0,    // pattern: channel 0, Port A
-    256,  // input: channel 1, Port A
-    0x08, // bit 3 of Port C
+    ppicard::port_code(0, ppicard::kGroupA),  // pattern: channel 0, Port A
+    ppicard::port_code(1, ppicard::kGroupA),  // input: channel 1, Port A
+    1u << dulvar::kIrqLine,                   // the card's interrupt line in Port C
     "** The total count is %d **",
 };
 

@@ -1,6 +1,8 @@
 // fenmar_interrupt: the Fenmar card's software-triggered acquisition, the
 // twin of dulvar_interrupt with its own lists, port codes and trigger bit.
 #include "fenmar.h"
+#include "fenmar_registers.h"
+#include "port_codes.h"
 #include "app_frame.h"
 #include "int_program.h"
 #include "int_window.h"
@@ -16,9 +18,9 @@ const char *const kLevels[] = {"2", "3", "4", "5", "6", "7"};
 extern const PulseCard Pulse_Card = {
     W_Fenmar_Initial, W_Fenmar_INT_Start, W_Fenmar_INT_Status, W_Fenmar_INT_Stop,
     W_Fenmar_INT_Buffer, W_Fenmar_INT_Setup,
-    2,    // pattern: channel 0, Port C as a whole
-    0,    // input: channel 0, Port A
-    0x01, // bit 0 of Port C
+    ppicard::port_code(0, ppicard::kGroupC),  // pattern: channel 0, Port C as a whole
+    ppicard::port_code(0, ppicard::kGroupA),  // input: channel 0, Port A
+    1u << fenmar::kIrqLine,                   // the card's interrupt line in Port C
     "**The total count is %d**",
 };
 

@@ -3,7 +3,9 @@
 // Total_Count values are in, stops the clock and lists up to 40 values.
 #include "wendal_interrupt.h"
 
+#include "port_codes.h"
 #include "wendal.h"
+#include "wendal_registers.h"
 #include "int_lines.h"
 #include "app_frame.h"
 #include "int_program.h"
@@ -22,7 +24,7 @@ const char *const kLevels[] = {"3", "4", "5", "7", "9", "10", "11", "12", "15"};
 const int kStartRate = 40;
 const int kStartDivisor1 = 20;
 const int kStartDivisor2 = 250;
-const int kClockHz = 2000000;
+const int kClockHz = static_cast<int>(wendal::kClockHz);
 const int kLowestRate = 1;
 const int kHighestRate = 15000;
 
@@ -32,8 +34,8 @@ const char kMessageCaption[] = "INT";
 // Transfer directions and port codes of the two buffers.
 const int kDirectionInput = 1;
 const int kDirectionPattern = 2;
-const int kPatternPort = 256;  // channel 1, Port A
-const int kInputPort = 0;      // channel 0, Port A
+const int kPatternPort = ppicard::port_code(1, ppicard::kGroupA);
+const int kInputPort = ppicard::port_code(0, ppicard::kGroupA);
 
 // Window layout.
 const int kLineX = 20;

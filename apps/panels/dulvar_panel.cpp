@@ -4,6 +4,7 @@
 // click repaints only its group.
 #include "app_frame.h"
 #include "dulvar.h"
+#include "dulvar_registers.h"
 #include "port_panel.h"
 #include "resource.h"
 
@@ -32,7 +33,7 @@ const PortModeSelector kMode = {
 const PortPanelProgram port_panel_program = {
     {{252, 340, 0, 16}, {{130, 335, 350, 370}, {150, 342}}, 1, initialise},
     {set_card, read, write},
-    6,
+    dulvar::kChannels,
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
     {40, 90, 140, 190, 240, 290},

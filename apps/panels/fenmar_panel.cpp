@@ -2,6 +2,7 @@
 // (ordinals 1, 2, 4 and 5), addresses 200H to 3FCH in steps of 4.
 #include "app_frame.h"
 #include "fenmar.h"
+#include "fenmar_registers.h"
 #include "port_panel.h"
 #include "resource.h"
 
@@ -17,7 +18,7 @@ void write(int port_code, uint32_t value) { W_Fenmar_DO_Port(port_code, value); 
 const PortPanelProgram port_panel_program = {
     {{352, 90, 0, 4}, {{230, 85, 450, 120}, {250, 92}}, 1, initialise},
     {set_card, read, write},
-    1,
+    fenmar::kChannels,
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 9}, {27, 9}, {28, 9}, {28, 9}},
     {40},

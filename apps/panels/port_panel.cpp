@@ -15,7 +15,7 @@ static_assert(sizeof kByteCaption - 1 == 36 && sizeof kHalfCaption - 1 == 16,
 // One port group of a channel, the same on every channel and card.
 struct GroupLayout {
   const char *label;
-  int number;            // in the port code: channel x 256 + number
+  ppicard::Group group;  // its number in the port code
   int lines;             // 8, or 4 for a Port C half
   int x0;                // x of the bit-0 lamp; bit i sits 20 pixels further left
   int frame_right;       // the frame ends at x0 + frame_right
@@ -30,10 +30,10 @@ constexpr int kLampStep = 20;
 // By PortGroup. The Port C halves repaint one rectangle that spans both of
 // them and Port B between.
 constexpr GroupLayout kGroups[PORT_GROUPS] = {
-    {"Port A", 0, 8, 180, 26, kByteCaption, 0, 0xFF, 35, 221},
-    {"Port B", 1, 8, 480, 26, kByteCaption, 1, 0xFF, 335, 521},
-    {"Port C(Lower)", 4, 4, 590, 21, kHalfCaption, 0, 0x0F, 225, 631},
-    {"Port C(Upper)", 3, 4, 290, 21, kHalfCaption, 0, 0xFF, 225, 631},
+    {"Port A", ppicard::kGroupA, 8, 180, 26, kByteCaption, 0, 0xFF, 35, 221},
+    {"Port B", ppicard::kGroupB, 8, 480, 26, kByteCaption, 1, 0xFF, 335, 521},
+    {"Port C(Lower)", ppicard::kGroupCLower, 4, 590, 21, kHalfCaption, 0, 0x0F, 225, 631},
+    {"Port C(Upper)", ppicard::kGroupCUpper, 4, 290, 21, kHalfCaption, 0, 0xFF, 225, 631},
 };
 
 // Groups in the order the poll, the clicks and the lamp paint visit them.
@@ -95,7 +95,7 @@ int channels_in_use;
 HWND mode_selector;
 
 int port_code(int channel, PortGroup g) {
-  return channel * PORT_CODES_PER_CHANNEL + kGroups[g].number;
+  return ppicard::port_code(channel, kGroups[g].group);
 }
 
 uint8_t lamp_value(const GroupState &s) { return s.direction == PORT_OUTPUT ? s.output : s.input; }

@@ -20,14 +20,14 @@
 #include <cstdint>
 
 #include "lamp_kit.h"
+#include "port_codes.h"
 
 enum {
   PORT_MAX_CHANNELS = 6,
-  PORT_GROUPS = 4,
+  PORT_GROUPS = ppicard::kDirectionGroupsPerChannel,
   PORT_MAX_LINES = 8,
   PORT_FIRST_ROW = 40,  // row line Y of channel 0
   PORT_ROW_STEP = 50,   // between the row lines of two channels
-  PORT_CODES_PER_CHANNEL = 256,
 };
 
 // The groups of a channel in the order the poll and the clicks visit them.

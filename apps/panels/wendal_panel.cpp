@@ -7,6 +7,7 @@
 #include "port_panel.h"
 #include "resource.h"
 #include "wendal.h"
+#include "wendal_registers.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void write(int port_code, uint32_t value) { W_Wendal_DO_Port(port_code, value); 
 const PortPanelProgram port_panel_program = {
     {{352, 140, 0, 2}, {{230, 135, 450, 170}, {250, 142}}, 2, initialise},
     {set_card, read, write},
-    2,
+    wendal::kChannels,
     // "O" offsets of Port A, Port B, Port C lower, Port C upper.
     {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
     {40, 80},  // CH1 ten pixels above its row line

@@ -37,6 +37,20 @@ std::string server_log(const ServerProcess &server) {
   return text.str();
 }
 
+long open_descriptors(const ServerProcess &server) {
+  std::error_code failed;
+  std::filesystem::directory_iterator fds("/proc/" + std::to_string(server.pid) + "/fd", failed);
+  long n = 0;
+  for (; !failed && fds != std::filesystem::directory_iterator(); fds.increment(failed)) ++n;
+  return n;
+}
+
+long count_in(const std::string &text, const char *part) {
+  long n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 bool start_server(const std::string &program, const std::vector<std::string> &args, ServerProcess *server,
                   std::string *why) {
   char path[] = "/tmp/kit_modbus_server_XXXXXX";

@@ -26,5 +26,9 @@ bool start_server(const std::string &program, const std::vector<std::string> &ar
 int stop_server(ServerProcess *server);
 // What the server has written to standard error so far.
 std::string server_log(const ServerProcess &server);
+// How many file descriptors the server has open (its clients among them).
+long open_descriptors(const ServerProcess &server);
+// How often part occurs in text (lines of a kind in the log).
+long count_in(const std::string &text, const char *part);
 
 #endif

@@ -11,23 +11,39 @@
 
 #include <cstdint>
 
+#include "card_results.h"
+
 namespace cardlib {
 
 // Result codes shared by the lamp-card libraries; each public header names
-// them with its card word (Orvel_No_Error, ...).
+// them with its card word (Orvel_No_Error, ...): KIT_LAMP_CODES_AGREE ties
+// them. The first ones are those of every card library (card_results.h).
 enum Code : int {
-  kNoError = 0,
-  kCardNotInitial = 1,     // the addressed slot is free
-  kInvalidCardNumber = 2,  // card number outside the table
-  kInvalidBaseAddress = 4, // address outside the card's range or off its step
-  kBaseAddressInUse = 6,   // another initialised slot holds the address
+  kNoError = No_Error,
+  kCardNotInitial = Card_Not_Initial,        // the addressed slot is free
+  kInvalidCardNumber = Invalid_Card_Number,  // card number outside the table
+  kInvalidBaseAddress = Invalid_Base_Address,  // address outside the card's range or off its step
+  kBaseAddressInUse = Base_Address_In_Use,   // another initialised slot holds the address
   kPortsInUse = 7,         // the port range belongs to another card or library
   kInvalidPort = 8,        // 8-bit port number out of range
   kInvalidPort16 = 9,      // 16-bit port number out of range
   kInvalidChannel = 12,    // channel out of range
   kInvalidDOValue = 17,    // single-channel value other than 0 or 1
-  kInvalidPointer = 30,    // null pointer for a result (checked last)
+  kInvalidPointer = Invalid_Pointer,  // null pointer for a result (checked last)
 };
+
+// In a library's source: its public codes are the shared ones, value for value.
+#define KIT_LAMP_CODES_AGREE(Card)                                                             \
+  static_assert(int{Card##_No_Error} == cardlib::kNoError &&                                \
+                    int{Card##_Card_Not_Initial} == cardlib::kCardNotInitial &&             \
+                    int{Card##_Invalid_Card_Number} == cardlib::kInvalidCardNumber &&       \
+                    int{Card##_Invalid_Base_Address} == cardlib::kInvalidBaseAddress &&     \
+                    int{Card##_Base_Address_In_Use} == cardlib::kBaseAddressInUse &&        \
+                    int{Card##_Ports_In_Use} == cardlib::kPortsInUse &&                     \
+                    int{Card##_Invalid_Channel_Number} == cardlib::kInvalidChannel &&       \
+                    int{Card##_Invalid_DO_Value} == cardlib::kInvalidDOValue &&             \
+                    int{Card##_Invalid_Pointer} == cardlib::kInvalidPointer,                \
+                #Card " result codes are the lamp cards' codes")
 
 constexpr int kMaxCards = 8;
 constexpr int kMaxShadow = 4;

@@ -1,12 +1,17 @@
 // dulvar library: the Dulvar card's rules over the shared port-card driver.
 #include "dulvar.h"
 
+#include "dulvar_registers.h"
 #include "ppi_card_lib.h"
 
 namespace {
 
-// Six 8255 chips in 24 ports, from 200H on an 8-port step, ending by 3FFH.
-const ppicard::CardRules kDulvar = {"dulvar", 6, 24, 0x200, 0x3E8, 8, 2, 15, nullptr};
+// Six 8255 chips in 24 ports (dulvar_registers.h).
+const ppicard::CardRules kDulvar = {"dulvar", dulvar::kChannels, dulvar::kPorts, dulvar::kFirstBase,
+                                    dulvar::kLastBase, dulvar::kBaseStep, dulvar::kFirstIrq, dulvar::kLastIrq,
+                                    nullptr};
+static_assert(dulvar::kCards == ppicard::kMaxCards && dulvar::kChannels <= ppicard::kMaxChannels,
+              "the shared card table holds the card");
 ppicard::Library g_lib(&kDulvar);
 
 }  // namespace

@@ -1,12 +1,17 @@
 // fenmar library: the Fenmar card's rules over the shared port-card driver.
 #include "fenmar.h"
 
+#include "fenmar_registers.h"
 #include "ppi_card_lib.h"
 
 namespace {
 
-// One 8255 in 4 ports, anywhere from 200H to 3FCH on a 4-port step.
-const ppicard::CardRules kFenmar = {"fenmar", 1, 4, 0x200, 0x3FC, 4, 2, 15, nullptr};
+// One 8255 in 4 ports (fenmar_registers.h).
+const ppicard::CardRules kFenmar = {"fenmar", fenmar::kChannels, fenmar::kPorts, fenmar::kFirstBase,
+                                    fenmar::kLastBase, fenmar::kBaseStep, fenmar::kFirstIrq, fenmar::kLastIrq,
+                                    nullptr};
+static_assert(fenmar::kCards == ppicard::kMaxCards && fenmar::kChannels <= ppicard::kMaxChannels,
+              "the shared card table holds the card");
 ppicard::Library g_lib(&kFenmar);
 
 }  // namespace

@@ -19,6 +19,10 @@ using cardlib::Slot;
 namespace {
 
 const cardlib::SlotRules kRules = {"orvel", kCards, kFirstBase, kLastBase, kBaseStep, kPorts};
+KIT_LAMP_CODES_AGREE(Orvel);
+static_assert(int{Orvel_Invalid_Port_Number} == cardlib::kInvalidPort &&
+                  int{Orvel_Invalid_Port16_Number} == cardlib::kInvalidPort16,
+              "Orvel port codes are the lamp cards' codes");
 cardlib::CardTable g_table;
 
 unsigned short port_of(const Slot *card, int offset) {

@@ -18,6 +18,7 @@ using cardlib::Slot;
 namespace {
 
 const cardlib::SlotRules kRules = {"pellin", kCards, kFirstBase, kLastBase, kBaseStep, kPorts};
+KIT_LAMP_CODES_AGREE(Pellin);
 cardlib::CardTable g_table;
 
 unsigned short port_of(const Slot *card, int offset) {

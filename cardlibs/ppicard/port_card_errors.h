@@ -27,20 +27,11 @@
 #ifndef KIT_PORT_CARD_ERRORS_H
 #define KIT_PORT_CARD_ERRORS_H
 
-/* Shared, name for name and value for value, with kestan.h, so that a program
- * may include both. */
-#ifndef KIT_SHARED_RESULT_CODES
-#define KIT_SHARED_RESULT_CODES
-enum {
-  No_Error = 0,
-  Card_Not_Initial = 1,      /* the addressed card slot is free */
-  Invalid_Card_Number = 2,   /* card number outside 0 to 7 */
-  Invalid_Base_Address = 4,  /* outside the card's range or off its step */
-  Base_Address_In_Use = 6,   /* another card (slot, hardware or other driver) holds some of the ports */
-  Invalid_Counter_Number = 20, /* wendal: counter outside 0 to 2 */
-  Invalid_Pointer = 30       /* a buffer or out-parameter pointer is null (checked after the other arguments) */
-};
-#endif
+/* No_Error, Card_Not_Initial, Invalid_Card_Number (card outside 0 to 7),
+ * Invalid_Base_Address, Base_Address_In_Use (another slot, other hardware or
+ * another driver holds some of the ports), Invalid_Counter_Number (wendal)
+ * and Invalid_Pointer (a buffer or out-parameter pointer is null). */
+#include "card_results.h"
 
 enum PortCardError {
   Invalid_IRQ_Level = 3,     /* interrupt level outside 2 to 15 */

@@ -6,11 +6,7 @@
 //
 // Register map of one channel (8255 number c of the card, at base + 4c):
 //   + 0  Port A      + 1  Port B      + 2  Port C      + 3  control (write-only)
-//
-// Port code: channel x 256 + group number; groups:
-//   0 Port A (8 lines)   1 Port B (8)   2 Port C whole (8)
-//   3 Port C upper half (lines 4-7, value bits 0-3)
-//   4 Port C lower half (lines 0-3, value bits 0-3)
+// Port codes and their groups: port_codes.h.
 //
 // Directions follow use: reading a group makes its lines inputs, writing it
 // makes them outputs (registering a transfer buffer likewise). A change needs
@@ -39,13 +35,12 @@
 #include <cstdint>
 
 #include "port_card_errors.h"
+#include "port_codes.h"
 
 namespace ppicard {
 
 constexpr int kMaxCards = 8;
 constexpr int kMaxChannels = 6;
-constexpr int kGroups = 5;
-constexpr int kCodesPerChannel = 256;
 
 // What differs between the cards.
 struct Card;
@@ -63,8 +58,8 @@ struct CardRules {
 };
 
 struct ChannelShadow {
-  std::atomic<uint8_t> mode{0x9B};  // mode-set word last written
-  std::atomic<uint8_t> latch[3] = {{0}, {0}, {0}};
+  std::atomic<uint8_t> mode{ppi8255::kAllInputs};  // mode-set word last written
+  std::atomic<uint8_t> latch[ppi8255::kPorts] = {{0}, {0}, {0}};
 };
 
 // Transfer status as the query reports it (values in port_card_errors.h).

@@ -6,23 +6,11 @@ namespace ppicard {
 
 namespace {
 
-// Indexed by group number: A, B, C whole, C upper, C lower.
-const GroupInfo kGroupInfo[kGroups] = {
-    {0, 0xFF, 0, 0x10},
-    {1, 0xFF, 0, 0x02},
-    {2, 0xFF, 0, 0x09},
-    {2, 0xF0, 4, 0x08},
-    {2, 0x0F, 0, 0x01},
-};
-
-// The groups that together make up the lines of a channel.
-const int kLineGroups[] = {0, 1, 3, 4};
-
 // Lines of the port that the mode-set word makes outputs.
 uint8_t output_lines(uint8_t mode, unsigned port) {
   uint8_t lines = 0;
-  for (int group : kLineGroups) {
-    const GroupInfo &g = kGroupInfo[group];
+  for (int group : kDirectionGroups) {
+    const GroupInfo &g = kGroupTable[group];
     if (g.port == port && !(mode & g.input_bits)) lines |= g.mask;
   }
   return lines;
@@ -32,8 +20,8 @@ uint8_t output_lines(uint8_t mode, unsigned port) {
 void write_mode(Card &card, int channel, uint8_t mode) {
   ChannelShadow &sh = card.channel[channel];
   sh.mode.store(mode, std::memory_order_relaxed);
-  io_out8(static_cast<unsigned short>(channel_port(card, channel, kControl)), mode);
-  for (unsigned port = kPortA; port <= kPortC; ++port) {
+  io_out8(static_cast<unsigned short>(channel_port(card, channel, ppi8255::kControlRegister)), mode);
+  for (unsigned port = ppi8255::kPortA; port <= ppi8255::kPortC; ++port) {
     const uint8_t latch = sh.latch[port].load(std::memory_order_relaxed);
     if (output_lines(mode, port) & latch)
       io_out8(static_cast<unsigned short>(channel_port(card, channel, port)), latch);
@@ -41,8 +29,6 @@ void write_mode(Card &card, int channel, uint8_t mode) {
 }
 
 }  // namespace
-
-const GroupInfo &group_info(int group) { return kGroupInfo[group]; }
 
 bool decode_port_code(const CardRules &rules, int code, int *channel, int *group) {
   if (code < 0) return false;
@@ -59,9 +45,9 @@ unsigned channel_port(const Card &card, int channel, unsigned reg) {
 }
 
 void set_group_direction(Card &card, int channel, int group, bool input) {
-  const uint8_t bits = kGroupInfo[group].input_bits;
+  const uint8_t bits = kGroupTable[group].input_bits;
   const uint8_t mode = card.channel[channel].mode.load(std::memory_order_relaxed);
-  const uint8_t wanted = static_cast<uint8_t>(kModeSet | (input ? (mode | bits) : (mode & ~bits)));
+  const uint8_t wanted = static_cast<uint8_t>(ppi8255::kModeSet | (input ? (mode | bits) : (mode & ~bits)));
   if (wanted != mode) write_mode(card, channel, wanted);
 }
 
@@ -73,18 +59,18 @@ void reset_channels(Card &card, int channels) {
   for (int c = 0; c < channels; ++c) {
     ChannelShadow &sh = card.channel[c];
     for (auto &latch : sh.latch) latch.store(0, std::memory_order_relaxed);
-    write_mode(card, c, kAllInputs);
+    write_mode(card, c, ppi8255::kAllInputs);
   }
 }
 
 uint8_t input_group(Card &card, int channel, int group) {
-  const GroupInfo &g = kGroupInfo[group];
+  const GroupInfo &g = kGroupTable[group];
   const uint8_t v = io_in8(static_cast<unsigned short>(channel_port(card, channel, g.port)));
   return static_cast<uint8_t>((v & g.mask) >> g.shift);
 }
 
 uint8_t merge_into_shadow(Card &card, int channel, int group, unsigned value) {
-  const GroupInfo &g = kGroupInfo[group];
+  const GroupInfo &g = kGroupTable[group];
   std::atomic<uint8_t> &latch = card.channel[channel].latch[g.port];
   const uint8_t merged = static_cast<uint8_t>((latch.load(std::memory_order_relaxed) & ~g.mask) |
                                               ((value << g.shift) & g.mask));
@@ -94,11 +80,11 @@ uint8_t merge_into_shadow(Card &card, int channel, int group, unsigned value) {
 
 void output_group(Card &card, int channel, int group, unsigned value) {
   const uint8_t merged = merge_into_shadow(card, channel, group, value);
-  io_out8(static_cast<unsigned short>(channel_port(card, channel, kGroupInfo[group].port)), merged);
+  io_out8(static_cast<unsigned short>(channel_port(card, channel, kGroupTable[group].port)), merged);
 }
 
 bool group_is_output(const Card &card, int channel, int group) {
-  return !(card.channel[channel].mode.load(std::memory_order_relaxed) & kGroupInfo[group].input_bits);
+  return !(card.channel[channel].mode.load(std::memory_order_relaxed) & kGroupTable[group].input_bits);
 }
 
 void write_group_lines(Card &card, int channel, int group, unsigned value) {

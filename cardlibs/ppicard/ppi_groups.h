@@ -8,22 +8,6 @@
 
 namespace ppicard {
 
-constexpr unsigned kPortA = 0;
-constexpr unsigned kPortC = 2;
-constexpr unsigned kControl = 3;
-constexpr unsigned kChannelStride = 4;
-constexpr uint8_t kModeSet = 0x80;
-constexpr uint8_t kAllInputs = 0x9B;
-
-struct GroupInfo {
-  unsigned port;       // 0 A, 1 B, 2 C
-  uint8_t mask;        // the group's lines in the port
-  int shift;           // value bit 0 is port line shift
-  uint8_t input_bits;  // its direction bits in the mode-set word
-};
-
-const GroupInfo &group_info(int group);
-
 // Splits a port code; false when the card has no such channel or group.
 bool decode_port_code(const CardRules &rules, int code, int *channel, int *group);
 

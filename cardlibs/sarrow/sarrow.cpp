@@ -18,6 +18,7 @@ using cardlib::Slot;
 namespace {
 
 const cardlib::SlotRules kRules = {"sarrow", kCards, kFirstBase, kLastBase, kBaseStep, kPorts};
+KIT_LAMP_CODES_AGREE(Sarrow);
 cardlib::CardTable g_table;
 
 unsigned short data_port(const Slot *card) {

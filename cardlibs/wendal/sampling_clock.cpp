@@ -6,11 +6,11 @@ namespace wendal {
 
 namespace {
 
-// Control words: counter (bits 7-6), low then high byte (bits 5-4 = 3),
-// mode 2 rate generator (bits 3-1), binary.
-constexpr uint8_t kCounter1Mode2 = 0x74;
-constexpr uint8_t kCounter2Mode2 = 0xB4;
-constexpr unsigned kCounterSelectShift = 6;  // a latch command is the counter's select bits alone
+// Both counters of the clock run as rate generators (mode 2), their counts
+// written low byte, then high byte, in binary.
+constexpr unsigned kRateGenerator = 2;
+constexpr uint8_t kFeederMode2 = pit8254::control_word(kCascadeFrom, pit8254::kAccessLowHigh, kRateGenerator);
+constexpr uint8_t kIntervalMode2 = pit8254::control_word(kCascadeTo, pit8254::kAccessLowHigh, kRateGenerator);
 
 unsigned short timer_port(const ppicard::Card &card, unsigned reg) {
   return static_cast<unsigned short>(static_cast<unsigned>(card.base) + kTimerOffset + reg);
@@ -20,7 +20,7 @@ bool fits(int64_t n) { return n >= kMinCount && n <= kMaxCount; }
 
 void load_counter(const ppicard::Card &card, unsigned counter, uint8_t control, unsigned count) {
   const unsigned written = count == kMaxCount ? 0 : count;
-  io_out8(timer_port(card, kTimerControl), control);
+  io_out8(timer_port(card, pit8254::kControlRegister), control);
   io_out8(timer_port(card, counter), static_cast<uint8_t>(written));
   io_out8(timer_port(card, counter), static_cast<uint8_t>(written >> 8));
 }
@@ -47,8 +47,8 @@ bool split_divisors(int d1, int d2, unsigned *a, unsigned *b) {
 }
 
 void idle_clock(ppicard::Card &card) {
-  io_out8(timer_port(card, kTimerControl), kCounter2Mode2);
-  io_out8(timer_port(card, kTimerControl), kCounter1Mode2);
+  io_out8(timer_port(card, pit8254::kControlRegister), kIntervalMode2);
+  io_out8(timer_port(card, pit8254::kControlRegister), kFeederMode2);
 }
 
 int clock_start(ppicard::Library &lib, int d1, int d2) {
@@ -57,8 +57,8 @@ int clock_start(ppicard::Library &lib, int d1, int d2) {
   unsigned a = 0, b = 0;
   if (!split_divisors(d1, d2, &a, &b)) return Invalid_Clock_Divisor;
   // Counter 2 first: it holds its count before counter 1 starts feeding it.
-  load_counter(*c, 2, kCounter2Mode2, b);
-  load_counter(*c, 1, kCounter1Mode2, a);
+  load_counter(*c, kCascadeTo, kIntervalMode2, b);
+  load_counter(*c, kCascadeFrom, kFeederMode2, a);
   return No_Error;
 }
 
@@ -75,7 +75,7 @@ int counter_read(ppicard::Library &lib, int counter, unsigned *count) {
   if (counter < 0 || counter >= kCounters) return Invalid_Counter_Number;
   if (!count) return Invalid_Pointer;
   const unsigned k = static_cast<unsigned>(counter);
-  io_out8(timer_port(*c, kTimerControl), static_cast<uint8_t>(k << kCounterSelectShift));
+  io_out8(timer_port(*c, pit8254::kControlRegister), pit8254::latch_command(k));
   const unsigned low = io_in8(timer_port(*c, k));
   const unsigned high = io_in8(timer_port(*c, k));
   *count = low | high << 8;

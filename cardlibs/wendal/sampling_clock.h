@@ -7,15 +7,14 @@
 
 #include <cstdint>
 
+#include "pit8254_control.h"
 #include "ppi_card_lib.h"
+#include "wendal_registers.h"
 
 namespace wendal {
 
-constexpr unsigned kTimerOffset = 8;  // counter 0 at + 8, 1 at + 9, 2 at + 10, control at + 11
-constexpr unsigned kTimerControl = 3;
 constexpr int64_t kMaxCount = 65536;  // written as 0
 constexpr int64_t kMinCount = 2;      // mode 2 cannot divide by 1
-constexpr int kCounters = 3;
 
 // Two counts a, b (kMinCount to kMaxCount) with a x b = d1 x d2: the given
 // pair when it fits, else the first split of the product that does.

@@ -3,12 +3,17 @@
 
 #include "ppi_card_lib.h"
 #include "sampling_clock.h"
+#include "wendal_registers.h"
 
 namespace {
 
-// Two 8255 chips and the 8254 in 12 ports, any even base from 200H whose
-// ports end by 3FFH. A new card starts with its sampling clock idle.
-const ppicard::CardRules kWendal = {"wendal", 2, 12, 0x200, 0x3F4, 2, 2, 15, wendal::idle_clock};
+// Two 8255 chips and the 8254 in 12 ports (wendal_registers.h). A new card
+// starts with its sampling clock idle.
+const ppicard::CardRules kWendal = {"wendal", wendal::kChannels, wendal::kPorts, wendal::kFirstBase,
+                                    wendal::kLastBase, wendal::kBaseStep, wendal::kFirstIrq, wendal::kLastIrq,
+                                    wendal::idle_clock};
+static_assert(wendal::kCards == ppicard::kMaxCards && wendal::kChannels <= ppicard::kMaxChannels,
+              "the shared card table holds the card");
 ppicard::Library g_lib(&kWendal);
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The record of port ranges that card libraries have claimed. Both builds of
-// ioport keep one: the hardware build to refuse overlapping claims, the
-// simulator to know which card kind a library expects at a range.
+// The record of port ranges that card libraries have claimed, which the
+// hardware build of ioport keeps to refuse overlapping claims (the simulator
+// keeps its claims in the shared simulated PC: sim/claim_table.h).
 #ifndef KIT_PORT_CLAIMS_H
 #define KIT_PORT_CLAIMS_H
 
 #include <cstring>
+
+#include "ioport.h"
 
 namespace ioport {
 
@@ -19,10 +21,10 @@ class PortClaims {
   static constexpr int kMaxClaims = 32;
   static constexpr unsigned kPortSpace = 0x10000;
 
-  // IO_CLAIM_* result. The same base claimed again by the same kind succeeds
+  // An IO_CLAIM_* result. The same base claimed again by the same kind succeeds
   // and takes the new length.
   int claim(unsigned base, unsigned length, const char *card) {
-    if (length == 0 || base + length > kPortSpace) return 2;  // IO_CLAIM_INVALID
+    if (length == 0 || base + length > kPortSpace) return IO_CLAIM_INVALID;
     const char *kind = card ? card : "";
     int same = -1;
     for (int i = 0; i < count_; ++i) {
@@ -31,10 +33,10 @@ class PortClaims {
         same = i;
         continue;
       }
-      if (base < c.base + c.length && c.base < base + length) return 1;  // IO_CLAIM_OVERLAP
+      if (base < c.base + c.length && c.base < base + length) return IO_CLAIM_OVERLAP;
     }
     if (same < 0) {
-      if (count_ == kMaxClaims) return 1;
+      if (count_ == kMaxClaims) return IO_CLAIM_OVERLAP;
       same = count_++;
     }
     Claim &c = claims_[same];
@@ -44,7 +46,7 @@ class PortClaims {
     if (n > sizeof c.card - 1) n = sizeof c.card - 1;
     std::memcpy(c.card, kind, n);
     c.card[n] = '\0';
-    return 0;
+    return IO_CLAIM_OK;
   }
 
   void release(unsigned base) {

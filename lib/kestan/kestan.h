@@ -18,6 +18,8 @@
 #ifndef KESTAN_H
 #define KESTAN_H
 
+#include "card_results.h"
+
 #ifdef _WIN32
 #define KESTAN_CALL __stdcall
 #else
@@ -28,24 +30,13 @@
 extern "C" {
 #endif
 
-/* Error codes. The first block is shared, name for name and value for value,
- * with the headers of the 8255 card libraries (port_card_errors.h), so that a
- * program may include kestan.h together with fenmar.h, wendal.h or dulvar.h. */
-#ifndef KIT_SHARED_RESULT_CODES
-#define KIT_SHARED_RESULT_CODES
-enum {
-  No_Error               = 0,  /* success */
-  Card_Not_Initial       = 1,  /* the addressed card slot is free: the requested one
-                                  (W_Kestan_Set_Card), the current one (all others) */
-  Invalid_Card_Number    = 2,  /* card number outside 0 to 7 */
-  Invalid_Base_Address   = 4,  /* base address outside the card's range or off its step;
-                                  the initialising call then frees that card's slot */
-  Base_Address_In_Use    = 6,  /* another initialised card holds the base address */
-  Invalid_Counter_Number = 20, /* counter outside 0 to 2 */
-  Invalid_Pointer        = 30  /* the pointer that should receive the result is null;
-                                  checked after the card slot and the other arguments */
-};
-#endif
+/* Error codes. The shared ones (card_results.h): No_Error, Card_Not_Initial
+ * (the slot of the requested card for W_Kestan_Set_Card, of the current card
+ * for all others), Invalid_Card_Number (outside 0 to 7),
+ * Invalid_Base_Address (outside the card's range or off its step; the
+ * initialising call then frees that card's slot), Base_Address_In_Use
+ * (another initialised card holds the base address), Invalid_Counter_Number
+ * and Invalid_Pointer (checked after the card slot and the other arguments). */
 
 /* The kestan library's own codes. */
 enum {

@@ -7,6 +7,8 @@
 #ifndef KESTAN_REGISTERS_H
 #define KESTAN_REGISTERS_H
 
+#include "pit8254_control.h"
+
 namespace kestan {
 
 // The card decodes eight ports from its base.
@@ -27,30 +29,22 @@ constexpr int kChannelCount = 32;
 constexpr int kChannelsPerPort = 8;
 
 // Counter section: an 8254 with its data registers after the digital ports.
-constexpr int kCounterCount = 3;
-constexpr int kCounterModeCount = 6;  // the chip's modes 0 to 5
+constexpr int kCounterCount = pit8254::kCounters;
+constexpr int kCounterModeCount = pit8254::kModes;  // the chip's modes 0 to 5
 constexpr int kCounterDataOffset = 4; // counter k at base + 4 + k
-constexpr int kCounterControlOffset = 7;
+constexpr int kCounterControlOffset = kCounterDataOffset + pit8254::kControlRegister;
 
-static_assert(kCounterDataOffset + kCounterCount - 1 < kCounterControlOffset,
-              "counter data registers lie below the control register");
 static_assert(kCounterControlOffset < kCardPorts, "control register inside the card");
 
-// 8254 control word: select (bits 7-6), access (bits 5-4), mode (bits 3-1),
-// binary count (bit 0 = 0).
-constexpr int kControlSelectShift = 6;
-constexpr int kControlAccessLowHigh = 0x30;  // count written and read low byte, then high
-constexpr int kControlAccessLatch = 0x00;    // counter latch command
-constexpr int kControlModeShift = 1;
-constexpr int kControlBinary = 0x00;
-
+// Counters are programmed in binary, their counts written and read low byte,
+// then high byte (pit8254_control.h).
 constexpr unsigned char start_control_word(int counter, int mode) {
-  return static_cast<unsigned char>((counter << kControlSelectShift) | kControlAccessLowHigh |
-                                    (mode << kControlModeShift) | kControlBinary);
+  return pit8254::control_word(static_cast<unsigned>(counter), pit8254::kAccessLowHigh,
+                               static_cast<unsigned>(mode));
 }
 
 constexpr unsigned char latch_command(int counter) {
-  return static_cast<unsigned char>((counter << kControlSelectShift) | kControlAccessLatch);
+  return pit8254::latch_command(static_cast<unsigned>(counter));
 }
 
 // Stopping reprograms the counter in mode 0 and loads a count of 1.

@@ -3,6 +3,7 @@
 
 #include "cards/port_cards.h"
 #include "cards/ppi_card.h"
+#include "fenmar_registers.h"
 
 namespace sim {
 
@@ -10,8 +11,12 @@ namespace {
 
 // bank: 0 Port A, 1 Port B, 2 Port C
 const int kFenmarCable[] = {2, -1, 0};
+static_assert(sizeof kFenmarCable / sizeof kFenmarCable[0] == fenmar::kChannels * Ppi8255::kPorts,
+              "a cable end for every bank");
 
-const PpiCardLayout kFenmarLayout = {"fenmar", kFenmarPorts, 1, kFenmarCable, 2, 0};
+// The interrupt line is on channel 0's Port C.
+const PpiCardLayout kFenmarLayout = {"fenmar", fenmar::kPorts, fenmar::kChannels, kFenmarCable, Ppi8255::kPortC,
+                                     fenmar::kIrqLine};
 
 }  // namespace
 

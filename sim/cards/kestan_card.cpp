@@ -6,7 +6,7 @@ namespace sim {
 
 namespace {
 
-constexpr unsigned kDataPorts = 4;
+constexpr unsigned kDataPorts = kestan::kPortCount;
 
 uint8_t byte_of(uint32_t word, unsigned n) { return static_cast<uint8_t>(word >> (8 * n)); }
 

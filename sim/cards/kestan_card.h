@@ -22,6 +22,7 @@
 
 #include "card_model.h"
 #include "chips/pit8254.h"
+#include "kestan_registers.h"
 
 namespace sim {
 
@@ -29,8 +30,8 @@ constexpr uint64_t kKestanTimerHz = 1000000;
 
 class KestanCard : public CardModel {
  public:
-  static constexpr unsigned kPorts = 8;
-  static constexpr unsigned kTimerFirst = 4;  // counter 0 data; control at 7
+  static constexpr unsigned kPorts = kestan::kCardPorts;
+  static constexpr unsigned kTimerFirst = kestan::kCounterDataOffset;  // counter 0 data; control after them
   static constexpr int kInterruptCounter = 2;
 
   struct State {

@@ -1,12 +1,19 @@
 #include "cards/lamp_cards.h"
 
+#include "orvel_registers.h"
+#include "pellin_registers.h"
+#include "sarrow_registers.h"
+
 namespace sim {
 
 namespace {
 
-const DigitalCardLayout kOrvel = {"orvel", 16, 32, 0, 4};
-const DigitalCardLayout kSarrow = {"sarrow", 8, 16, 0, 0};
-const DigitalCardLayout kPellin = {"pellin", 2, 8, 0, 1};
+const DigitalCardLayout kOrvel = {"orvel", orvel::kPorts, orvel::kChannels, orvel::kInputOffset,
+                                  orvel::kOutputOffset};
+const DigitalCardLayout kSarrow = {"sarrow", sarrow::kPorts, sarrow::kChannels, sarrow::kDataOffset,
+                                   sarrow::kDataOffset};
+const DigitalCardLayout kPellin = {"pellin", pellin::kPorts, pellin::kChannels, pellin::kInputOffset,
+                                   pellin::kOutputOffset};
 
 }  // namespace
 

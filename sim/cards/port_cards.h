@@ -1,4 +1,5 @@
-// The three 8255-based cards, as the bus plugs them (sim/card_catalog.cpp).
+// The three 8255-based cards, as the bus plugs them (sim/card_catalog.cpp);
+// their geometry is their library's (cardlibs/<card>/<card>_registers.h).
 //
 //   fenmar  4 ports: one 8255 at base + 0..3. Cable: Port A joined to Port C
 //           line for line, Port B open. Interrupt on the rising edge of
@@ -18,10 +19,6 @@
 #include "card_model.h"
 
 namespace sim {
-
-constexpr unsigned kFenmarPorts = 4;
-constexpr unsigned kWendalPorts = 12;
-constexpr unsigned kDulvarPorts = 24;
 
 std::unique_ptr<CardModel> make_fenmar_card(void *state = nullptr, bool power_up = true);
 std::unique_ptr<CardModel> make_wendal_card(void *state = nullptr, bool power_up = true);

@@ -11,8 +11,10 @@ namespace {
 
 // Bank 3 x channel + port; the cable joins channel 0 to channel 1 port for port.
 const int kWendalCable[] = {3, 4, 5, 0, 1, 2};
+static_assert(sizeof kWendalCable / sizeof kWendalCable[0] == wendal::kChannels * Ppi8255::kPorts,
+              "a cable end for every bank");
 
-const PpiCardLayout kWendalLayout = {"wendal", kWendalPorts, 2, kWendalCable, -1, 0};
+const PpiCardLayout kWendalLayout = {"wendal", wendal::kPorts, wendal::kChannels, kWendalCable, -1, 0};
 
 }  // namespace
 
@@ -27,12 +29,12 @@ WendalCard::WendalCard(State *state)
 }
 
 uint8_t WendalCard::read8(unsigned offset) {
-  if (offset >= kTimerFirst && offset < kWendalPorts) return timer_.read(offset - kTimerFirst);
+  if (offset >= kTimerFirst && offset < wendal::kPorts) return timer_.read(offset - kTimerFirst);
   return PpiCard::read8(offset);
 }
 
 void WendalCard::write8(unsigned offset, uint8_t value) {
-  if (offset >= kTimerFirst && offset < kWendalPorts) {
+  if (offset >= kTimerFirst && offset < wendal::kPorts) {
     timer_.write(offset - kTimerFirst, value);
     return;
   }

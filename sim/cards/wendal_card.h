@@ -18,16 +18,17 @@
 
 #include "cards/ppi_card.h"
 #include "chips/pit8254.h"
+#include "wendal_registers.h"
 
 namespace sim {
 
-constexpr uint64_t kWendalTimerHz = 2000000;
+constexpr uint64_t kWendalTimerHz = wendal::kClockHz;
 
 class WendalCard : public PpiCard {
  public:
-  static constexpr unsigned kTimerFirst = 8;
-  static constexpr int kCascadeFrom = 1;
-  static constexpr int kCascadeTo = 2;
+  static constexpr unsigned kTimerFirst = wendal::kTimerOffset;
+  static constexpr int kCascadeFrom = wendal::kCascadeFrom;
+  static constexpr int kCascadeTo = wendal::kCascadeTo;
 
   struct State {
     PpiCard::State ppi;

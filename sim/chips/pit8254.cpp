@@ -6,7 +6,6 @@ namespace {
 
 constexpr uint64_t kNoEvent = ~uint64_t(0);
 
-enum Access { kLatch = 0, kLow = 1, kHigh = 2, kLowHigh = 3 };
 
 }  // namespace
 
@@ -25,14 +24,14 @@ void Pit8254::write(unsigned reg, uint8_t value) {
 }
 
 void Pit8254::write_control(uint8_t value) {
-  unsigned select = value >> 6;
-  if (select == 3) {
+  unsigned select = pit8254::select_of(value);
+  if (select == pit8254::kReadBackSelect) {
     read_back(value);
     return;
   }
   Counter &c = st_->counters[select];
-  unsigned access = (value >> 4) & 3;
-  if (access == kLatch) {
+  unsigned access = pit8254::access_of(value);
+  if (access == pit8254::kAccessLatch) {
     // A second latch before the count was read is ignored.
     if (!c.latched) {
       c.latch = encode(c, current_count(c));
@@ -41,11 +40,10 @@ void Pit8254::write_control(uint8_t value) {
     return;
   }
   c.count = current_count(c);  // the counting element keeps its value
-  c.control = value & 0x3F;
-  c.mode = (value >> 1) & 7;
-  if (c.mode >= 6) c.mode -= 4;
+  c.control = value & pit8254::kProgramBits;
+  c.mode = static_cast<uint8_t>(pit8254::mode_of(value));
   c.access = static_cast<uint8_t>(access);
-  c.bcd = value & 1;
+  c.bcd = value & pit8254::kBcd;
   c.write_high_next = false;
   c.read_high_next = false;
   c.latched = false;
@@ -64,13 +62,13 @@ void Pit8254::write_control(uint8_t value) {
 // the counters selected by bits 3-1 (counter 2, 1, 0).
 void Pit8254::read_back(uint8_t value) {
   for (int i = 0; i < kCounters; ++i) {
-    if (!(value & (2 << i))) continue;
+    if (!(value & pit8254::read_back_counter_bit(i))) continue;
     Counter &c = st_->counters[i];
-    if (!(value & 0x20) && !c.latched) {
+    if (!(value & pit8254::kReadBackNoCount) && !c.latched) {
       c.latch = encode(c, current_count(c));
       c.latched = true;
     }
-    if (!(value & 0x10) && !c.status_latched) {
+    if (!(value & pit8254::kReadBackNoStatus) && !c.status_latched) {
       c.status = status_of(c);
       c.status_latched = true;
     }
@@ -80,10 +78,10 @@ void Pit8254::read_back(uint8_t value) {
 void Pit8254::write_count(Counter &c, uint8_t value) {
   int index = static_cast<int>(&c - st_->counters);
   switch (c.access) {
-    case kLow:
+    case pit8254::kAccessLow:
       c.count_register = value;
       break;
-    case kHigh:
+    case pit8254::kAccessHigh:
       c.count_register = static_cast<uint16_t>(value << 8);
       break;
     default:
@@ -131,11 +129,11 @@ uint8_t Pit8254::read_count(Counter &c) {
   uint16_t value = c.latched ? c.latch : encode(c, current_count(c));
   bool high;
   switch (c.access) {
-    case kLow:
+    case pit8254::kAccessLow:
       high = false;
       c.latched = false;
       break;
-    case kHigh:
+    case pit8254::kAccessHigh:
       high = true;
       c.latched = false;
       break;

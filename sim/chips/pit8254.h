@@ -6,11 +6,11 @@
 //   3        control: control word, counter latch command, read-back command
 //            (reads FFH: the register is write-only)
 //
-// Control word: bits 7-6 counter (3 = read-back), bits 5-4 access (0 latch,
-// 1 low byte only, 2 high byte only, 3 low then high byte), bits 3-1 mode
-// (6 and 7 are modes 2 and 3), bit 0 BCD. BCD counting is modelled: the
-// counter then counts decimal, 4 digits, and a count of 0 means 10000; in
-// binary a count of 0 means 65536.
+// Control word (pit8254_control.h): bits 7-6 counter (3 = read-back), bits
+// 5-4 access (0 latch, 1 low byte only, 2 high byte only, 3 low then high
+// byte), bits 3-1 mode (6 and 7 are modes 2 and 3), bit 0 BCD. BCD counting
+// is modelled: the counter then counts decimal, 4 digits, and a count of 0
+// means 10000; in binary a count of 0 means 65536.
 //
 // No port or clock knowledge: the card passes register accesses in and says
 // how many CLK pulses each counter has seen (advance, clock). A counter's
@@ -41,12 +41,14 @@
 #include <cstdint>
 #include <functional>
 
+#include "pit8254_control.h"
+
 namespace sim {
 
 class Pit8254 {
  public:
-  static constexpr int kCounters = 3;
-  static constexpr unsigned kControl = 3;
+  static constexpr int kCounters = pit8254::kCounters;
+  static constexpr unsigned kControl = pit8254::kControlRegister;
   // Callback of OUT transitions: counter, new level.
   using OutChange = std::function<void(int counter, bool level)>;
 

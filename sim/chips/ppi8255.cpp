@@ -2,6 +2,8 @@
 
 namespace sim {
 
+using namespace ppi8255;
+
 uint8_t Ppi8255::drive_mask(int port) const {
   switch (port) {
     case kPortA: return (st_->control & kAInput) ? 0x00 : 0xFF;

@@ -5,14 +5,12 @@
 //   0  Port A data    1  Port B data    2  Port C data
 //   3  control: write-only (a read gives FFH, the data bus floats)
 //
-// Control word, bit 7 set (mode set):
-//   bit 4  Port A input (1) / output (0)
-//   bit 3  Port C upper half (lines 4-7) input / output
-//   bit 1  Port B input / output
-//   bit 0  Port C lower half (lines 0-3) input / output
-//   bits 6-5 (group A mode) and bit 2 (group B mode) select modes 1 and 2 on
-//   the chip; this model treats every mode as mode 0 with the direction bits
-//   above (no handshake lines, no strobes): the toolkit's cards run mode 0.
+// Control word, bit 7 set (mode set, ppi8255_mode.h): bits 4, 3, 1, 0 make
+//   Port A, Port C upper half (lines 4-7), Port B, Port C lower half (lines
+//   0-3) inputs (1) or outputs (0); bits 6-5 (group A mode) and bit 2 (group
+//   B mode) select modes 1 and 2 on the chip; this model treats every mode as
+//   mode 0 with those direction bits (no handshake lines, no strobes): the
+//   toolkit's cards run mode 0.
 // Every mode-set word clears all three output latches to 0, whatever the
 // directions, as the chip does.
 // Control word, bit 7 clear (bit set/reset): bits 3-1 select a Port C line,
@@ -29,30 +27,24 @@
 
 #include <cstdint>
 
+#include "ppi8255_mode.h"
+
 namespace sim {
 
 class Ppi8255 {
  public:
-  static constexpr unsigned kPortA = 0;
-  static constexpr unsigned kPortB = 1;
-  static constexpr unsigned kPortC = 2;
-  static constexpr unsigned kControl = 3;
-  static constexpr unsigned kRegisters = 4;
-  static constexpr int kPorts = 3;
-
-  static constexpr uint8_t kModeSet = 0x80;
-  static constexpr uint8_t kAInput = 0x10;
-  static constexpr uint8_t kCUpperInput = 0x08;
-  static constexpr uint8_t kBInput = 0x02;
-  static constexpr uint8_t kCLowerInput = 0x01;
-  static constexpr uint8_t kAllInputs = kModeSet | kAInput | kCUpperInput | kBInput | kCLowerInput;
+  static constexpr unsigned kPortA = ppi8255::kPortA;
+  static constexpr unsigned kPortB = ppi8255::kPortB;
+  static constexpr unsigned kPortC = ppi8255::kPortC;
+  static constexpr unsigned kControl = ppi8255::kControlRegister;
+  static constexpr int kPorts = ppi8255::kPorts;
 
   // Levels at the eight pins of port (0 A, 1 B, 2 C) as the world outside the
   // chip holds them; used for the lines the chip does not drive.
   using PinLevels = uint8_t (*)(void *context, int port);
 
   struct State {
-    uint8_t control = kAllInputs;
+    uint8_t control = ppi8255::kAllInputs;
     uint8_t latch[kPorts] = {0, 0, 0};
   };
 
@@ -71,7 +63,7 @@ class Ppi8255 {
   void write(unsigned reg, uint8_t value);
   void reset();
 
-  // The mode-set word in force (kAllInputs after reset).
+  // The mode-set word in force (ppi8255::kAllInputs after reset).
   uint8_t control() const { return st_->control; }
   // Lines of port the chip drives (its output lines), and their latch.
   uint8_t drive_mask(int port) const;

@@ -7,6 +7,7 @@
 #include "kestan.h"
 #include "orvel.h"
 #include "pellin.h"
+#include "port_codes.h"
 #include "sarrow.h"
 #include "wendal.h"
 
@@ -121,10 +122,10 @@ bool port_in_reach(const Card &card, int port) { return port_ok(card, port) || l
 
 // --- 8255 cards --------------------------------------------------------------
 
-constexpr int kGroupsPerChannel = 4;
-constexpr int kPortsPerChannel = 3;
-constexpr int kCodesPerChannel = 256;
-constexpr int kWholePortC = 2;
+constexpr int kGroupsPerChannel = ppicard::kDirectionGroupsPerChannel;
+constexpr int kPortsPerChannel = ppicard::kPortsPerChannel;
+constexpr int kCodesPerChannel = ppicard::kCodesPerChannel;
+constexpr int kWholePortC = ppicard::kGroupC;
 
 // Index (into group_list) of the group that holds bit b of card port p.
 int group_of(int port, int bit) {

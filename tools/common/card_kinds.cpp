@@ -4,25 +4,47 @@
 
 #include "card_access.h"
 #include "dulvar.h"
+#include "dulvar_registers.h"
+#include "fenmar_registers.h"
 #include "kestan.h"
+#include "kestan_registers.h"
 #include "orvel.h"
+#include "orvel_registers.h"
 #include "pellin.h"
+#include "pellin_registers.h"
+#include "port_codes.h"
 #include "sarrow.h"
+#include "sarrow_registers.h"
+#include "wendal_registers.h"
 
 namespace cardio {
 
 namespace {
 
+// A lamp card with no counters, as many inputs as outputs, from its registers header.
+#define KIT_LAMP_KIND(Kind_, name, ns)                                                              \
+  {Kind_, name, 0, ns::kChannels, ns::kChannels, ns::kChannels / kLinesPerPort, 0, false, false,    \
+   ns::kPorts, ns::kFirstBase, ns::kLastBase, ns::kBaseStep, ns::kCards, false}
+// An 8255 card, from its registers header.
+#define KIT_PPI_KIND(Kind_, name, ns, counters, clock)                                              \
+  {Kind_, name, ns::kChannels, ns::kChannels * ppicard::kLinesPerChannel,                            \
+   ns::kChannels * ppicard::kLinesPerChannel, ns::kChannels * ppicard::kPortsPerChannel, counters,  \
+   false, clock, ns::kPorts, ns::kFirstBase, ns::kLastBase, ns::kBaseStep, ns::kCards, true}
+
 const KindInfo kKinds[kKindCount] = {
-  // kind          name      8255 in  out ports ctr start clock decoded first  last   step cards irq
-  {Kind::Kestan, "kestan", 0, 32, 32, 4, 3, true, false, 8, 0x200, 0x3F8, 8, 8, false},
-  {Kind::Orvel, "orvel", 0, 32, 32, 4, 0, false, false, 16, 0x200, 0x3F0, 16, 4, false},
-  {Kind::Sarrow, "sarrow", 0, 16, 16, 2, 0, false, false, 8, 0x200, 0x3F8, 8, 4, false},
-  {Kind::Pellin, "pellin", 0, 8, 8, 1, 0, false, false, 2, 0x200, 0x3FE, 2, 4, false},
-  {Kind::Fenmar, "fenmar", 1, 24, 24, 3, 0, false, false, 4, 0x200, 0x3FC, 4, 8, true},
-  {Kind::Wendal, "wendal", 2, 48, 48, 6, 3, false, true, 12, 0x200, 0x3F4, 2, 8, true},
-  {Kind::Dulvar, "dulvar", 6, 144, 144, 18, 0, false, false, 24, 0x200, 0x3E8, 8, 8, true},
+  {Kind::Kestan, "kestan", 0, kestan::kChannelCount, kestan::kChannelCount, kestan::kPortCount,
+   kestan::kCounterCount, true, false, kestan::kCardPorts, kestan::kBaseFirst, kestan::kBaseLast,
+   kestan::kBaseStep, kestan::kCardCount, false},
+  KIT_LAMP_KIND(Kind::Orvel, "orvel", orvel),
+  KIT_LAMP_KIND(Kind::Sarrow, "sarrow", sarrow),
+  KIT_LAMP_KIND(Kind::Pellin, "pellin", pellin),
+  KIT_PPI_KIND(Kind::Fenmar, "fenmar", fenmar, 0, false),
+  KIT_PPI_KIND(Kind::Wendal, "wendal", wendal, wendal::kCounters, true),
+  KIT_PPI_KIND(Kind::Dulvar, "dulvar", dulvar, 0, false),
 };
+#undef KIT_PPI_KIND
+#undef KIT_LAMP_KIND
+static_assert(orvel::kBytePorts == orvel::kChannels / kLinesPerPort, "Orvel: a byte port per eight lines");
 
 struct CodeName {
   int code;
@@ -72,18 +94,8 @@ const char *find_name(const CodeName *table, int code) {
   return nullptr;
 }
 
-// Port-code group numbers of the direction groups, with their lines.
-struct GroupShape {
-  int group;
-  int port;
-  uint8_t mask;
-  const char *name;
-};
-const GroupShape kChannelGroups[] = {
-  {0, 0, 0xFF, "A"}, {1, 1, 0xFF, "B"}, {3, 2, 0xF0, "CH"}, {4, 2, 0x0F, "CL"}};
-constexpr int kGroupsPerChannel = 4;
-constexpr int kPortsPerChannel = 3;
-constexpr int kCodesPerChannel = 256;
+// The tools' names of the direction groups (ppicard::kDirectionGroups).
+const char *const kDirectionGroupNames[ppicard::kDirectionGroupsPerChannel] = {"A", "B", "CH", "CL"};
 
 // Each kind's library calls, in the order of enum Call.
 constexpr int kCalls = static_cast<int>(Call::None);
@@ -128,15 +140,18 @@ const char *code_name(Kind kind, int code) {
 int group_list(const KindInfo &info, GroupInfo *groups, int max) {
   int n = 0;
   for (int c = 0; c < info.ppi_channels; ++c) {
-    for (const GroupShape &g : kChannelGroups) {
+    for (int i = 0; i < ppicard::kDirectionGroupsPerChannel; ++i) {
       if (n == max) return n;
-      groups[n++] = {c * kCodesPerChannel + g.group, c * kPortsPerChannel + g.port, g.mask, g.name};
+      const ppicard::Group group = ppicard::kDirectionGroups[i];
+      const ppicard::GroupInfo &g = ppicard::kGroupTable[group];
+      groups[n++] = {ppicard::port_code(c, group), c * ppicard::kPortsPerChannel + static_cast<int>(g.port),
+                     g.mask, kDirectionGroupNames[i]};
     }
   }
   return n;
 }
 
-static_assert(kMaxGroups == 6 * kGroupsPerChannel, "groups of the largest card");
-static_assert(kMaxPorts == 6 * kPortsPerChannel, "ports of the largest card");
+static_assert(kMaxGroups == dulvar::kChannels * ppicard::kDirectionGroupsPerChannel, "groups of the largest card");
+static_assert(kMaxPorts == dulvar::kChannels * ppicard::kPortsPerChannel, "ports of the largest card");
 
 }  // namespace cardio

@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "options.h"
+#include "port_codes.h"
 
 using namespace cardio;
 
@@ -23,9 +24,9 @@ constexpr long long kAnyIntMin = INT_MIN;
 constexpr long long kByteMax = 0xFF;
 constexpr long long kWordMax = 0xFFFF;
 constexpr long long kSleepMaxMs = 60000;
-constexpr int kPortsPerChannel = 3;
-constexpr int kCodesPerChannel = 256;
-constexpr int kWholePortC = 2;
+constexpr int kPortsPerChannel = ppicard::kPortsPerChannel;
+constexpr int kCodesPerChannel = ppicard::kCodesPerChannel;
+constexpr int kWholePortC = ppicard::kGroupC;
 const char *const kPortLetters[] = {"A", "B", "C"};
 
 bool is_ppi(const KindInfo &k) { return k.ppi_channels > 0; }
@@ -277,7 +278,11 @@ long long parse_group_name(const KindInfo &k, const char *text, bool port_only) 
     int group;
     bool port;
   };
-  const Name names[] = {{"A", 0, true}, {"B", 1, true}, {"C", 2, true}, {"CH", 3, false}, {"CL", 4, false}};
+  const Name names[] = {{"A", ppicard::kGroupA, true},
+                        {"B", ppicard::kGroupB, true},
+                        {"C", ppicard::kGroupC, true},
+                        {"CH", ppicard::kGroupCUpper, false},
+                        {"CL", ppicard::kGroupCLower, false}};
   for (const Name &n : names) {
     if (strcasecmp(p, n.name) == 0 && (n.port || !port_only))
       return port_only ? channel * kPortsPerChannel + n.group : channel * kCodesPerChannel + n.group;

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "card_access.h"
+#include "session.h"
 
 constexpr int kMaxCommandArgs = 64;
 
@@ -31,12 +32,6 @@ struct Step {
   const Command *command;
   long long args[kMaxCommandArgs];
   int arg_count;
-};
-
-// What the commands print to and work on.
-struct Session {
-  cardio::Card card;
-  bool json;
 };
 
 struct Command {

@@ -34,6 +34,7 @@ const OptionRule kOptions[] = {
   {"modbus", 0, Takes::PassOnValue, nullptr, "--modbus"},
   {"allow-writes", 0, Takes::PassOn, nullptr, "--allow-writes"},
   {"max-clients", 0, Takes::PassOnValue, nullptr, "--max-clients"},
+  {"max-per-peer", 0, Takes::PassOnValue, nullptr, "--max-per-peer"},
   {"idle-timeout", 0, Takes::PassOnValue, nullptr, "--idle-timeout"},
 };
 

@@ -3,9 +3,15 @@
 #ifndef KESTAN_IO_SESSION_H
 #define KESTAN_IO_SESSION_H
 
+#include "card_access.h"
 #include "card_state_file.h"
-#include "commands.h"
 #include "options.h"
+
+// What the commands print to and work on.
+struct Session {
+  cardio::Card card;
+  bool json;
+};
 
 // Checks the ports (tool.h), locks and loads the card's state file and
 // opens the card over it. Returns an exit code (kExitOk when open).

@@ -10,6 +10,11 @@
 
 #include "card_records.h"
 #include "iosim.h"
+#include "kestan_registers.h"
+#include "orvel_registers.h"
+#include "pellin_registers.h"
+#include "ppi8255_mode.h"
+#include "sarrow_registers.h"
 
 namespace {
 
@@ -67,10 +72,11 @@ int bank_width(const char *kind) {
   static const struct {
     const char *kind;
     int lines;
-  } kWidths[] = {{"kestan", 32}, {"kestan_counter", 32}, {"orvel", 32}, {"sarrow", 16}, {"pellin", 8}};
+  } kWidths[] = {{"kestan", kestan::kChannelCount}, {"kestan_counter", kestan::kChannelCount},
+                 {"orvel", orvel::kChannels}, {"sarrow", sarrow::kChannels}, {"pellin", pellin::kChannels}};
   for (const auto &w : kWidths)
     if (!std::strcmp(w.kind, kind)) return w.lines;
-  return 8;
+  return ppi8255::kLinesPerPort;
 }
 
 struct BankLines {
@@ -87,7 +93,7 @@ int read_banks(unsigned short base, BankLines *banks) {
 }
 
 void bank_name(const char *kind, int bank, char *text, size_t size) {
-  if (bank_width(kind) == 8 && std::strcmp(kind, "pellin") != 0)
+  if (bank_width(kind) == ppi8255::kLinesPerPort && std::strcmp(kind, "pellin") != 0)
     std::snprintf(text, size, "bank %d (channel %d port %c)", bank, bank / 3, "ABC"[bank % 3]);
   else
     std::snprintf(text, size, "bank %d", bank);

@@ -9,6 +9,8 @@ namespace modbus_server {
 
 namespace {
 
+const char kReadOnly[] = "the server is read-only (start it with --allow-writes)";
+
 const char *table_name(Table table) {
   return table == kCoils ? "coil" : "holding register";
 }
@@ -33,18 +35,30 @@ int fill_mapping(const Answerer &answerer, const Request &request) {
   return kAccepted;
 }
 
-int carry_out(const Answerer &answerer, const char *peer, const Request &request) {
+int carry_out(const Answerer &answerer, const Request &request, char *why, size_t why_size) {
   if (!request.write) return fill_mapping(answerer, request);
-  char why[160] = "";
-  int code = answerer.allow_writes
-                 ? answerer.tables->write(answerer.tables->context, request.table, request.address, request.count,
-                                          request.values, why, sizeof why)
-                 : kIllegalFunction;
-  if (!answerer.allow_writes) std::snprintf(why, sizeof why, "the server is read-only (start it with --allow-writes)");
-  if (code != kAccepted)
-    log_line("client %s: write of %d %s%s from %d refused: %s", peer, request.count, table_name(request.table),
-             request.count == 1 ? "" : "s", request.address, why);
-  return code;
+  return answerer.tables->write(answerer.tables->context, request.table, request.address, request.count,
+                                request.values, why, why_size);
+}
+
+// Why decode_request refused a write, with the table's size when the range
+// lies beyond it.
+void explain_refusal(const Answerer &answerer, const Request &request, int code, char *why, size_t why_size) {
+  if (code != kIllegalDataAddress) {
+    std::snprintf(why, why_size, "%s", request.problem);
+    return;
+  }
+  int size = answerer.tables->size[request.table];
+  std::snprintf(why, why_size, "%s (%d %s%s)", request.problem, size, table_name(request.table), size == 1 ? "" : "s");
+}
+
+void log_refused_write(const char *peer, const Request &request, const char *why) {
+  const char *name = table_name(request.table);
+  if (request.count == 0)
+    log_line("client %s: write of %ss (function %d) refused: %s", peer, name, request.function, why);
+  else
+    log_line("client %s: write of %d %s%s from %d refused: %s", peer, request.count, name, request.count == 1 ? "" : "s",
+             request.address, why);
 }
 
 }  // namespace
@@ -52,8 +66,19 @@ int carry_out(const Answerer &answerer, const char *peer, const Request &request
 bool answer_frame(const Answerer &answerer, int fd, const char *peer, const uint8_t *frame, size_t length) {
   static Request request;
   modbus_set_socket(answerer.context, fd);
+  char why[160] = "";
   int code = decode_request(frame, length, answerer.tables->size, &request);
-  if (code == kAccepted) code = carry_out(answerer, peer, request);
+  // Read-only refuses a write for being one, whatever it carries; another
+  // unit id is not this server's to refuse.
+  if (request.write && !answerer.allow_writes && code != kGatewayTargetFailed) {
+    code = kIllegalFunction;
+    std::snprintf(why, sizeof why, "%s", kReadOnly);
+  } else if (code != kAccepted) {
+    explain_refusal(answerer, request, code, why, sizeof why);
+  } else {
+    code = carry_out(answerer, request, why, sizeof why);
+  }
+  if (code != kAccepted && request.write) log_refused_write(peer, request, why);
   int sent = code == kAccepted ? modbus_reply(answerer.context, frame, static_cast<int>(length), answerer.mapping)
                                : modbus_reply_exception(answerer.context, frame, static_cast<unsigned>(code));
   return sent > 0;

@@ -44,23 +44,28 @@ const FunctionRule *find_function(int code) {
   return nullptr;
 }
 
-// The values a write carries, into request->values; false when the body
+int refuse(Request *request, int code, const char *problem) {
+  request->problem = problem;
+  return code;
+}
+
+// The values a write carries, into request->values; null, or why the body
 // does not hold what its quantity and byte count say.
-bool decode_values(const FunctionRule &rule, const uint8_t *body, size_t body_length, Request *request) {
+const char *decode_values(const FunctionRule &rule, const uint8_t *body, size_t body_length, Request *request) {
   if (rule.body == Body::kSingle) {
     unsigned value = word_at(body + 2);
-    if (rule.table == kCoils && value != kCoilOn && value != kCoilOff) return false;
+    if (rule.table == kCoils && value != kCoilOn && value != kCoilOff) return "a coil value other than FF00H or 0000H";
     request->values[0] = rule.table == kCoils ? (value == kCoilOn) : value;
-    return true;
+    return nullptr;
   }
-  if (body_length < 5) return false;
-  size_t bytes = body[4];
+  size_t bytes = body_length < 5 ? 0 : body[4];
   size_t expected = rule.table == kCoils ? (request->count + 7) / 8 : 2 * request->count;
-  if (bytes != expected || body_length != 5 + bytes) return false;
+  if (body_length < 5 || bytes != expected || body_length != 5 + bytes)
+    return "a byte count other than the quantity's, or a body of another length";
   const uint8_t *data = body + 5;
   for (int i = 0; i < request->count; ++i)
     request->values[i] = rule.table == kCoils ? (data[i / 8] >> (i % 8)) & 1 : word_at(data + 2 * i);
-  return true;
+  return nullptr;
 }
 
 }  // namespace
@@ -80,20 +85,27 @@ int frame_function(const uint8_t *frame) {
 }
 
 int decode_request(const uint8_t *frame, size_t length, const int sizes[kTableCount], Request *request) {
-  if (frame[kHeaderLength - 1] != kUnitId) return kGatewayTargetFailed;
   const FunctionRule *rule = find_function(frame[kFunctionAt]);
-  if (!rule) return kIllegalFunction;
+  request->function = frame[kFunctionAt];
+  request->table = rule ? rule->table : kCoils;
+  request->write = rule && rule->write;
+  request->count = 0;
+  request->problem = nullptr;
+  if (frame[kHeaderLength - 1] != kUnitId) return refuse(request, kGatewayTargetFailed, "only unit id 1 is served");
+  if (!rule) return refuse(request, kIllegalFunction, "a function other than 1 to 6, 15, 16");
   const uint8_t *body = frame + kFunctionAt + 1;
   size_t body_length = length - kFunctionAt - 1;
-  if (body_length < 4 || (rule->body != Body::kMultiple && body_length != 4)) return kIllegalDataValue;
-  request->function = rule->code;
-  request->table = rule->table;
-  request->write = rule->write;
+  if (body_length < 4 || (rule->body != Body::kMultiple && body_length != 4))
+    return refuse(request, kIllegalDataValue, "a body shorter or longer than the function's");
   request->address = static_cast<int>(word_at(body));
-  request->count = rule->body == Body::kSingle ? 1 : static_cast<int>(word_at(body + 2));
-  if (request->count < 1 || request->count > rule->max_count) return kIllegalDataValue;
-  if (rule->write && !decode_values(*rule, body, body_length, request)) return kIllegalDataValue;
-  if (request->address + request->count > sizes[rule->table]) return kIllegalDataAddress;
+  int count = rule->body == Body::kSingle ? 1 : static_cast<int>(word_at(body + 2));
+  if (count < 1 || count > rule->max_count)
+    return refuse(request, kIllegalDataValue, "a quantity of 0 or above the function's limit");
+  request->count = count;
+  const char *bad_values = rule->write ? decode_values(*rule, body, body_length, request) : nullptr;
+  if (bad_values) return refuse(request, kIllegalDataValue, bad_values);
+  if (request->address + request->count > sizes[rule->table])
+    return refuse(request, kIllegalDataAddress, "beyond the card's table");
   return kAccepted;
 }
 

@@ -27,15 +27,16 @@ Framing first_frame(const uint8_t *bytes, size_t available, size_t *length);
 struct Request {
   int function;
   Table table;
-  bool write;
+  bool write;           // known once the function is, so also for a refused write
   int address;
-  int count;
+  int count;            // 0 when the body is too short to hold one
+  const char *problem;  // why decode_request refused the frame (one phrase)
   uint16_t values[kMaxPoints];  // what a write carries, a bit as 0 or 1
 };
 
 // Decodes one whole frame. Returns kAccepted, or the exception to answer:
 // another unit id, then an unknown function, then a malformed body or
-// quantity, then a range outside the table.
+// quantity, then a range outside the table; request->problem says which.
 int decode_request(const uint8_t *frame, size_t length, const int sizes[kTableCount], Request *request);
 
 // The function code of a whole frame, or 0 when it is none (a code of 0 or

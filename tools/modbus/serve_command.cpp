@@ -35,6 +35,8 @@ bool parse_serve_words(int argc, char **argv, int at, ServerOptions *options, ch
       have_address = ok;
     } else if (std::strcmp(word, "--max-clients") == 0) {
       ok = ok && parse_count(value, 1, kMaxClientsLimit, &options->max_clients);
+    } else if (std::strcmp(word, "--max-per-peer") == 0) {
+      ok = ok && parse_count(value, 1, kMaxClientsLimit, &options->max_per_peer);
     } else if (std::strcmp(word, "--idle-timeout") == 0) {
       ok = ok && parse_count(value, 1, 24 * 3600, &options->idle_seconds);
     } else {
@@ -44,7 +46,7 @@ bool parse_serve_words(int argc, char **argv, int at, ServerOptions *options, ch
     if (!ok) {
       std::snprintf(why, why_size, "serve %s needs %s", word,
                     std::strcmp(word, "--modbus") == 0 ? "[ADDRESS:]PORT, e.g. 1502 or 0.0.0.0:502"
-                    : std::strcmp(word, "--max-clients") == 0 ? "a number from 1 to 1000"
+                    : std::strncmp(word, "--max-", 6) == 0    ? "a number from 1 to 1000"
                                                               : "a number of seconds from 1 to 86400");
       return false;
     }

@@ -1,6 +1,7 @@
 // kestan-io's serve command: the words after "serve", and serving the card
 // the tool has opened until SIGTERM or SIGINT.
-//   serve --modbus [ADDRESS:]PORT [--allow-writes] [--max-clients N] [--idle-timeout SECONDS]
+//   serve --modbus [ADDRESS:]PORT [--allow-writes] [--max-clients N] [--max-per-peer N]
+//                  [--idle-timeout SECONDS]
 #ifndef KIT_MODBUS_SERVE_COMMAND_H
 #define KIT_MODBUS_SERVE_COMMAND_H
 

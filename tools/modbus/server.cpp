@@ -17,20 +17,19 @@
 #include <vector>
 
 #include "answer.h"
+#include "client_slots.h"
 #include "request.h"
 #include "server_log.h"
+#include "stop_signals.h"
 
 namespace modbus_server {
 
 namespace {
 
-constexpr size_t kReceiveBuffer = 4096;  // several frames; never less room than one
 constexpr int kListenBacklog = 64;
 constexpr int64_t kMillisecondsPerSecond = 1000;
-
-volatile sig_atomic_t g_stop_signal = 0;
-
-void on_stop_signal(int signal_number) { g_stop_signal = signal_number; }
+// How long accepting rests when the system refuses a descriptor.
+constexpr int64_t kAcceptPauseMs = 100;
 
 int64_t now_ms() {
   timespec now;
@@ -38,13 +37,8 @@ int64_t now_ms() {
   return static_cast<int64_t>(now.tv_sec) * kMillisecondsPerSecond + now.tv_nsec / 1000000;
 }
 
-struct Client {
-  int fd = -1;
-  char peer[80] = "";
-  uint8_t bytes[kReceiveBuffer];
-  size_t used = 0;
-  int64_t last_heard_ms = 0;
-};
+// The sooner of two waits in ms, -1 meaning none.
+int64_t sooner(int64_t a, int64_t b) { return a < 0 ? b : b < 0 ? a : (a < b ? a : b); }
 
 struct Server {
   const ServerOptions *options;
@@ -52,12 +46,19 @@ struct Server {
   int listen_fd;
   std::vector<Client> clients;
   int connected = 0;
+  int64_t accept_resumes_ms = 0;  // accepting rests until then (out of descriptors)
+  LineBudget log;                 // for the client lines
 };
 
-void describe_peer(const sockaddr_storage &address, socklen_t length, char *text, size_t size) {
-  char host[NI_MAXHOST], port[NI_MAXSERV];
-  if (getnameinfo(reinterpret_cast<const sockaddr *>(&address), length, host, sizeof host, port, sizeof port,
+int max_per_peer(const ServerOptions &options) {
+  return options.max_per_peer < options.max_clients ? options.max_per_peer : options.max_clients;
+}
+
+void describe_peer(const sockaddr_storage &address, socklen_t length, char *host, char *text, size_t size) {
+  char port[NI_MAXSERV];
+  if (getnameinfo(reinterpret_cast<const sockaddr *>(&address), length, host, kHostLength, port, sizeof port,
                   NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
+    std::snprintf(host, kHostLength, "(unknown)");
     std::snprintf(text, size, "(unknown)");
     return;
   }
@@ -70,14 +71,63 @@ void drop_client(Server &server, Client &client, const char *why) {
   client.fd = -1;
   client.used = 0;
   --server.connected;
-  log_line("client %s disconnected: %s (%d of %d)", client.peer, why, server.connected,
-           server.options->max_clients);
+  log_within(server.log, now_ms(), "client %s disconnected: %s (%d of %d)", client.peer, why, server.connected,
+             server.options->max_clients);
 }
 
-Client *free_slot(Server &server) {
-  for (Client &client : server.clients)
-    if (client.fd < 0) return &client;
+// Drops the client that makes way (among those from host; all of them
+// when host is null). False when none may.
+bool make_way(Server &server, const char *host, const char *why) {
+  Client *idlest = next_to_make_way(server.clients, host, now_ms());
+  if (!idlest) return false;
+  drop_client(server, *idlest, why);
+  return true;
+}
+
+// The slot for a new client from host: a free one, or one a client makes
+// way from (of that address when it is at its limit, else of all when
+// every slot is taken); null when none may, and the newcomer is refused.
+Client *slot_for(Server &server, const char *host, const char *peer) {
+  int per_peer = max_per_peer(*server.options);
+  if (clients_from(server.clients, host) >= per_peer) {
+    if (make_way(server, host, "made way for a newer client from its address")) return free_slot(server.clients);
+    log_within(server.log, now_ms(), "client %s refused: already %d clients from %s, none may make way (--max-per-peer)",
+               peer, per_peer, host);
+    return nullptr;
+  }
+  if (Client *slot = free_slot(server.clients)) return slot;
+  if (make_way(server, nullptr, "made way for a new client")) return free_slot(server.clients);
+  log_within(server.log, now_ms(), "client %s refused: already %d clients, none may make way (--max-clients)", peer,
+             server.connected);
   return nullptr;
+}
+
+void take_client(Server &server, Client &client, int fd, const char *host, const char *peer) {
+  int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  client.fd = fd;
+  client.used = 0;
+  client.last_request_ms = now_ms();
+  client.asked = false;
+  std::snprintf(client.host, sizeof client.host, "%s", host);
+  std::snprintf(client.peer, sizeof client.peer, "%s", peer);
+  ++server.connected;
+  log_within(server.log, now_ms(), "client %s connected (%d of %d)", peer, server.connected,
+             server.options->max_clients);
+}
+
+// Out of descriptors, a client makes way as for a full server; when none
+// may, accepting rests a while instead of finding the listening socket ready
+// again at once. True when accept may be tried again now.
+bool on_accept_failure(Server &server, int error) {
+  if (error == EINTR || error == ECONNABORTED || error == EPROTO) return true;
+  if (error == EAGAIN || error == EWOULDBLOCK) return false;
+  bool out_of_descriptors = error == EMFILE || error == ENFILE;
+  if (out_of_descriptors && make_way(server, nullptr, "made way for a new client (no descriptor left)")) return true;
+  server.accept_resumes_ms = now_ms() + kAcceptPauseMs;
+  log_within(server.log, now_ms(), "cannot accept a client: %s; trying again in %lld ms", std::strerror(error),
+             static_cast<long long>(kAcceptPauseMs));
+  return false;
 }
 
 void accept_clients(Server &server) {
@@ -87,25 +137,14 @@ void accept_clients(Server &server) {
     int fd = accept4(server.listen_fd, reinterpret_cast<sockaddr *>(&address), &length,
                      SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
-      if (errno == EINTR || errno == ECONNABORTED) continue;
-      return;  // nothing more waiting (or out of descriptors: try again later)
+      if (on_accept_failure(server, errno)) continue;
+      return;
     }
-    char peer[80];
-    describe_peer(address, length, peer, sizeof peer);
-    Client *client = free_slot(server);
-    if (!client) {
-      close(fd);
-      log_line("client %s refused: already %d clients (--max-clients)", peer, server.connected);
-      continue;
-    }
-    int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    client->fd = fd;
-    client->used = 0;
-    client->last_heard_ms = now_ms();
-    std::snprintf(client->peer, sizeof client->peer, "%s", peer);
-    ++server.connected;
-    log_line("client %s connected (%d of %d)", peer, server.connected, server.options->max_clients);
+    char host[kHostLength], peer[80];
+    describe_peer(address, length, host, peer, sizeof peer);
+    Client *client = slot_for(server, host, peer);
+    if (client) take_client(server, *client, fd, host, peer);
+    else close(fd);
   }
 }
 
@@ -118,7 +157,6 @@ void serve_client(Server &server, Client &client) {
     return drop_client(server, client, std::strerror(errno));
   }
   client.used += static_cast<size_t>(got);
-  client.last_heard_ms = now_ms();
   size_t at = 0;
   for (;;) {
     size_t length = 0;
@@ -128,6 +166,8 @@ void serve_client(Server &server, Client &client) {
       return drop_client(server, client, "not a Modbus/TCP frame");
     if (!answer_frame(server.answerer, client.fd, client.peer, client.bytes + at, length))
       return drop_client(server, client, "the reply could not be sent");
+    client.last_request_ms = now_ms();
+    client.asked = true;
     at += length;
   }
   std::memmove(client.bytes, client.bytes + at, client.used - at);
@@ -136,38 +176,47 @@ void serve_client(Server &server, Client &client) {
 
 // Drops the clients idle too long; returns how long the loop may sleep
 // before the next one is due (-1: no client).
-int drop_idle_clients(Server &server) {
+int64_t drop_idle_clients(Server &server) {
   int64_t idle_ms = server.options->idle_seconds * kMillisecondsPerSecond;
   int64_t now = now_ms(), sleep_ms = -1;
   for (Client &client : server.clients) {
     if (client.fd < 0) continue;
-    int64_t left = client.last_heard_ms + idle_ms - now;
+    int64_t left = client.last_request_ms + idle_ms - now;
     if (left <= 0) {
       char why[64];
       std::snprintf(why, sizeof why, "idle for %d s", server.options->idle_seconds);
       drop_client(server, client, why);
       continue;
     }
-    if (sleep_ms < 0 || left < sleep_ms) sleep_ms = left;
+    sleep_ms = sooner(sleep_ms, left);
   }
-  return static_cast<int>(sleep_ms);
+  return sleep_ms;
+}
+
+// What falls due while the loop sleeps: an idle client, the line of client
+// lines left out, the end of a rest from accepting. -1: nothing.
+int64_t next_due_ms(Server &server) {
+  int64_t due = sooner(drop_idle_clients(server), say_left_out(server.log, now_ms(), false));
+  int64_t rest = server.accept_resumes_ms - now_ms();
+  return rest > 0 ? sooner(due, rest) : due;
 }
 
 void run_loop(Server &server, const sigset_t &wait_mask) {
   std::vector<pollfd> fds(server.clients.size() + 1);
   std::vector<Client *> owner(fds.size());
   while (!g_stop_signal) {
-    int sleep_ms = drop_idle_clients(server);
+    int64_t sleep_ms = next_due_ms(server);
+    bool accepting = now_ms() >= server.accept_resumes_ms;
     size_t n = 0;
-    fds[n++] = {server.listen_fd, POLLIN, 0};
+    fds[n++] = {accepting ? server.listen_fd : -1, POLLIN, 0};  // ppoll skips a negative descriptor
     for (Client &client : server.clients) {
       if (client.fd < 0) continue;
       owner[n] = &client;
       fds[n++] = {client.fd, POLLIN, 0};
     }
-    timespec timeout{sleep_ms / 1000, (sleep_ms % 1000) * 1000000L};
+    timespec timeout{static_cast<time_t>(sleep_ms / 1000), static_cast<long>(sleep_ms % 1000) * 1000000L};
     int ready = ppoll(fds.data(), n, sleep_ms < 0 ? nullptr : &timeout, &wait_mask);
-    if (ready <= 0) continue;  // a signal, or the next idle client is due
+    if (ready <= 0) continue;  // a signal, or something fell due
     for (size_t i = 1; i < n; ++i) {
       if (fds[i].revents & POLLIN) serve_client(server, *owner[i]);
       else if (fds[i].revents & (POLLERR | POLLHUP | POLLNVAL)) drop_client(server, *owner[i], "connection lost");
@@ -190,12 +239,13 @@ int listen_on(modbus_t *context, const ListenAddress &listen) {
 void say_listening(const Server &server) {
   sockaddr_storage address;
   socklen_t length = sizeof address;
-  char where[80] = "(unknown)";
+  char host[kHostLength], where[80] = "(unknown)";
   if (getsockname(server.listen_fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-    describe_peer(address, length, where, sizeof where);
+    describe_peer(address, length, host, where, sizeof where);
   const ServerOptions &o = *server.options;
-  log_line("listening on %s, unit id %d, %s, at most %d clients, idle clients dropped after %d s", where,
-           kUnitId, o.allow_writes ? "writes allowed" : "read-only", o.max_clients, o.idle_seconds);
+  log_line("listening on %s, unit id %d, %s, at most %d clients (%d per address), idle clients dropped after %d s",
+           where, kUnitId, o.allow_writes ? "writes allowed" : "read-only", o.max_clients, max_per_peer(o),
+           o.idle_seconds);
 }
 
 }  // namespace
@@ -215,29 +265,19 @@ int serve(const ServerOptions &options, const PointTables &tables) {
     modbus_free(context);
     return 1;
   }
-  // SIGTERM and SIGINT are let in only while the loop waits, so a request
-  // in progress is always answered; the card is left as it is.
-  sigset_t stop_signals, wait_mask;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGTERM);
-  sigaddset(&stop_signals, SIGINT);
-  sigprocmask(SIG_BLOCK, &stop_signals, &wait_mask);
-  sigdelset(&wait_mask, SIGTERM);
-  sigdelset(&wait_mask, SIGINT);
-  struct sigaction on_stop {};
-  on_stop.sa_handler = on_stop_signal;
-  sigaction(SIGTERM, &on_stop, nullptr);
-  sigaction(SIGINT, &on_stop, nullptr);
+  sigset_t wait_mask;
+  catch_stop_signals(&wait_mask);
   signal(SIGPIPE, SIG_IGN);  // a vanished client is an error code, not the end
 
   Server server{&options, {context, mapping, &tables, options.allow_writes}, listen_fd,
-                std::vector<Client>(static_cast<size_t>(options.max_clients))};
+                std::vector<Client>(static_cast<size_t>(options.max_clients)), 0, 0, {}};
   say_listening(server);
   run_loop(server, wait_mask);
   for (Client &client : server.clients)
     if (client.fd >= 0) close(client.fd);
   close(listen_fd);
-  log_line("stopped by %s; the outputs stay as they are", g_stop_signal == SIGINT ? "SIGINT" : "SIGTERM");
+  say_left_out(server.log, now_ms(), true);
+  log_line("stopped by %s; the outputs stay as they are", stop_signal_name(g_stop_signal));
   modbus_set_socket(context, -1);
   modbus_mapping_free(mapping);
   modbus_free(context);

@@ -22,13 +22,15 @@ ILLEGAL_FUNCTION, ILLEGAL_DATA_ADDRESS, ILLEGAL_DATA_VALUE, GATEWAY_TARGET = 1, 
 class Server:
     """kestan-io serving one card of the simulated PC on a port of its own."""
 
-    def __init__(self, kind, base, *serve_words):
+    def __init__(self, kind, base, *serve_words, under_nohup=False):
         self.state_dir = tempfile.TemporaryDirectory()
         self.log = tempfile.NamedTemporaryFile(mode="w+", suffix=".log")
         env = dict(os.environ, KESTAN_IO_STATE_DIR=self.state_dir.name)
         command = [KESTAN_IO, "--simulator", "--kind", kind, "--base", base,
                    "serve", "--modbus", "0", *serve_words]
-        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=env)
+        ignore_hangup = (lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN)) if under_nohup else None
+        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=env,
+                                        preexec_fn=ignore_hangup)
         self.port = self._wait_for_port()
 
     def _wait_for_port(self):
@@ -45,6 +47,10 @@ class Server:
         with open(self.log.name) as log:
             return log.read()
 
+    def raw(self, source="127.0.0.1"):
+        """A bare connection from source (any 127.x address reaches the server)."""
+        return socket.create_connection(("127.0.0.1", self.port), timeout=3, source_address=(source, 0))
+
     def client(self):
         client = ModbusTcpClient("127.0.0.1", port=self.port, timeout=3)
         assert client.connect()
@@ -56,8 +62,8 @@ class Server:
                              capture_output=True, text=True, timeout=20)
         return run.returncode, run.stdout + run.stderr
 
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
+    def stop(self, signal_number=signal.SIGTERM):
+        self.process.send_signal(signal_number)
         return self.process.wait(timeout=10)
 
     def close(self):
@@ -68,9 +74,28 @@ class Server:
         self.state_dir.cleanup()
 
 
+READ_COILS = bytes([0, 9, 0, 0, 0, 6, 1, 1, 0, 0, 0, 8])
+
+
+def answered(connection):
+    """True when a read of coils 0 to 7 on connection gets its reply."""
+    try:
+        connection.sendall(READ_COILS)
+        return connection.recv(64)[:2] == READ_COILS[:2]
+    except OSError:
+        return False
+
+
+def closed_by_server(connection):
+    try:
+        return connection.recv(64) == b""
+    except ConnectionResetError:
+        return True
+
+
 class ServerCase(unittest.TestCase):
-    def serve(self, kind, base, *serve_words):
-        server = Server(kind, base, *serve_words)
+    def serve(self, kind, base, *serve_words, under_nohup=False):
+        server = Server(kind, base, *serve_words, under_nohup=under_nohup)
         self.addCleanup(server.close)
         return server
 
@@ -124,6 +149,34 @@ class KestanCard(ServerCase):
         self.assertEqual(2, server.text().count("refused: the server is read-only"))
 
 
+class RefusedWrites(ServerCase):
+    # (writes allowed, frame after the unit id, exception, what the log line says)
+    ROWS = [
+        (True, [5, 0, 40, 0xFF, 0], ILLEGAL_DATA_ADDRESS, "write of 1 coil from 40 refused: beyond the card's table (32 coils)"),
+        (True, [5, 0, 1, 0x12, 0x34], ILLEGAL_DATA_VALUE, "write of 1 coil from 1 refused: a coil value other than FF00H"),
+        (True, [15, 0, 1, 0, 0, 0], ILLEGAL_DATA_VALUE, "write of coils (function 15) refused: a quantity of 0"),
+        (False, [5, 0, 40, 0xFF, 0], ILLEGAL_FUNCTION, "write of 1 coil from 40 refused: the server is read-only"),
+        (False, [5, 0, 1, 0x12, 0x34], ILLEGAL_FUNCTION, "write of 1 coil from 1 refused: the server is read-only"),
+        (False, [16, 0, 0, 0, 1, 2], ILLEGAL_FUNCTION, "write of 1 holding register from 0 refused: the server is read-only"),
+        (False, [15, 0, 1, 0, 0, 0], ILLEGAL_FUNCTION, "write of coils (function 15) refused: the server is read-only"),
+    ]
+
+    def test_every_refused_write_is_logged_and_read_only_answers_each_with_01(self):
+        servers = {True: self.serve("kestan", "0x2A8", "--allow-writes"), False: self.serve("kestan", "0x2A8")}
+        connections = {allow: server.raw() for allow, server in servers.items()}
+        for number, (allow, body, exception, line) in enumerate(self.ROWS):
+            with self.subTest(allow_writes=allow, body=body):
+                frame = bytes([0, number, 0, 0, 0, len(body) + 1, 1] + body)
+                connections[allow].sendall(frame)
+                self.assertEqual(bytes([0, number, 0, 0, 0, 3, 1, body[0] | 0x80, exception]),
+                                 connections[allow].recv(64))
+                self.assertIn(line, servers[allow].text())
+        for connection in connections.values():
+            connection.close()
+        logged = sum(server.text().count(" refused: ") for server in servers.values())
+        self.assertEqual(len(self.ROWS), logged)
+
+
 class FenmarCard(ServerCase):
     def test_a_write_to_an_input_group_is_refused_until_the_group_is_an_output(self):
         server = self.serve("fenmar", "0x220", "--allow-writes")
@@ -160,19 +213,103 @@ class Connections(ServerCase):
     def test_clients_beyond_the_limit_are_turned_away_and_idle_ones_dropped(self):
         server = self.serve("pellin", "0x210", "--max-clients", "2", "--idle-timeout", "1")
         first, second = server.client(), server.client()
+        self.assertFalse(first.read_coils(0, 8, slave=1).isError())
+        self.assertFalse(second.read_coils(0, 8, slave=1).isError())
+        # Both asked something within the second: neither makes way.
         extra = socket.create_connection(("127.0.0.1", server.port), timeout=3)
         self.assertEqual(b"", extra.recv(16))
         extra.close()
-        self.assertFalse(second.read_coils(0, 8, slave=1).isError())
         time.sleep(1.6)
         third = server.client()
         self.assertFalse(third.read_discrete_inputs(0, 8, slave=1).isError())
         third.close()
         self.assertIn("refused: already 2 clients", server.text())
-        self.assertEqual(2, server.text().count("idle for 1 s"))
+        self.assertEqual(2, server.text().count("disconnected: idle for 1 s"))
         first.close()
         second.close()
         self.assertEqual(0, server.stop())
+
+    def test_a_client_that_trickles_bytes_loses_its_slot_after_the_idle_timeout(self):
+        server = self.serve("pellin", "0x210", "--max-clients", "1", "--idle-timeout", "1")
+        trickler = server.raw()
+        trickler.setblocking(False)
+        closed = False
+        for byte in READ_COILS[:-1]:  # a byte every 0.3 s, the request never whole
+            time.sleep(0.3)
+            try:
+                trickler.send(bytes([byte]))
+                closed = trickler.recv(16) == b""
+            except BlockingIOError:
+                continue
+            except OSError:
+                closed = True
+            if closed:
+                break
+        self.assertTrue(closed, "still served after 11 bytes in 3.3 s")
+        trickler.close()
+        good = server.raw()
+        self.assertTrue(answered(good))
+        good.close()
+        self.assertIn("disconnected: idle for 1 s", server.text())
+
+    def test_when_no_slot_is_free_the_longest_idle_client_makes_way(self):
+        server = self.serve("pellin", "0x210", "--max-clients", "2", "--max-per-peer", "2")
+        silent, busy = server.raw(), server.raw()
+        self.assertTrue(answered(busy))
+        time.sleep(1.2)
+        self.assertTrue(answered(busy))
+        newcomer = server.raw()
+        self.assertTrue(answered(newcomer))
+        self.assertTrue(closed_by_server(silent))
+        self.assertTrue(answered(busy))
+        # The two left asked something within the second: the next one is turned away.
+        late = server.raw()
+        self.assertTrue(closed_by_server(late))
+        for connection in (silent, busy, newcomer, late):
+            connection.close()
+        self.assertEqual(1, server.text().count("disconnected: made way for a newer client from its address"))
+        self.assertIn("refused: already 2 clients from 127.0.0.1, none may make way", server.text())
+
+    def test_one_address_holds_at_most_its_share_and_others_still_get_in(self):
+        server = self.serve("pellin", "0x210", "--max-clients", "4", "--max-per-peer", "2")
+        held = [server.raw(), server.raw()]
+        self.assertTrue(all(answered(connection) for connection in held))
+        third = server.raw()
+        self.assertTrue(closed_by_server(third))
+        other = server.raw("127.0.0.2")
+        self.assertTrue(answered(other))
+        self.assertTrue(all(answered(connection) for connection in held))
+        for connection in held + [third, other]:
+            connection.close()
+        self.assertIn("127.0.0.2", server.text())
+        self.assertIn("at most 4 clients (2 per address)", server.text())
+
+    def test_sighup_stops_it_as_sigterm_does_unless_started_under_nohup(self):
+        server = self.serve("pellin", "0x210")
+        self.assertEqual(0, server.stop(signal.SIGHUP))
+        self.assertIn("stopped by SIGHUP; the outputs stay as they are", server.text())
+        kept = self.serve("pellin", "0x218", under_nohup=True)
+        kept.process.send_signal(signal.SIGHUP)
+        connection = kept.raw()
+        self.assertTrue(answered(connection))
+        connection.close()
+        self.assertIsNone(kept.process.poll())
+        self.assertEqual(0, kept.stop())
+
+    def test_client_lines_past_the_budget_are_counted_in_one_line(self):
+        server = self.serve("pellin", "0x210")
+        for _ in range(40):
+            connection = server.raw()
+            self.assertTrue(answered(connection))
+            connection.close()
+        last = server.raw()
+        self.assertTrue(answered(last))
+        self.assertEqual(0, server.stop())
+        last.close()
+        log = server.text()
+        client_lines = log.count(" connected (") + log.count(" disconnected: ")
+        self.assertEqual(50, client_lines)
+        self.assertIn("modbus: 31 client lines left out (more than 50 in 10 s)", log)
 
     def test_a_malformed_frame_gets_an_exception_and_one_that_cannot_be_framed_its_connection_closed(self):
         server = self.serve("kestan", "0x2A8")
