@@ -7,8 +7,10 @@
 # speed (scripts/host-probe.sh). Elsewhere the 32-bit build's checks that need
 # no Wine (ctest label no_wine: export tables and ordinals, imports by
 # ordinal, PE machine types, the kit's contents) run instead. The last line
-# names the suites that did not run and why, with those that earlier steps
-# of make test wrote into build/not-run.txt (which it then empties).
+# names the suites that did not run and why: those, the tests that skipped
+# themselves (the comparison with the 32-bit build's screens where it does
+# not run) and what earlier steps of make test wrote into build/not-run.txt
+# (which it then empties).
 # --plan prints what would run, one "BUILD wine|no_wine" line each, and that
 # last line, and runs nothing.
 set -uo pipefail
@@ -20,6 +22,17 @@ archs=("$@")
 [ ${#archs[@]} -gt 0 ] || archs=(win32 win64)
 not_run=$top/build/not-run.txt
 probe=$("$top/scripts/host-probe.sh") && runs32=1 || runs32=0
+
+# skipped_tests BUILD ARCH: a line for each test of the last ctest run of
+# BUILD that skipped itself, with the reason it printed ("skipped: ...").
+skipped_tests() {
+  awk -v arch="$2" '
+    / Test: / { name = $NF }
+    /^skipped: / && name != "" { why[name] = substr($0, 10) }
+    /^Test Failed|^Test Passed/ { name = "" }
+    END { for (n in why) printf "%s of build/%s (%s)\n", n, arch, why[n] }' \
+    "$1/Testing/Temporary/LastTest.log" 2>/dev/null
+}
 
 skipped=()
 status=0
@@ -36,6 +49,7 @@ for arch in "${archs[@]}"; do
     echo "=== build/$arch under Wine, prefix $([ "$arch" = win64 ] && echo build/wineprefix64 || echo build/wineprefix)"
     KIT_ARCH=$arch "$top/scripts/xvfb-session.sh" "$top/scripts/wine-session.sh" \
       ctest --test-dir "$build" --output-on-failure -j "$jobs" || status=1
+    while IFS= read -r line; do skipped+=("$line"); done < <(skipped_tests "$build" "$arch")
   fi
   if [ "$mode" = no_wine ]; then
     count=$(ctest --test-dir "$build" -N -LE no_wine 2>/dev/null | sed -n 's/^Total Tests: //p')
