@@ -2,12 +2,12 @@
 # pkg-config file per library, the Python package and the docs under one
 # prefix, every run path relative ($ORIGIN), so the tree can be moved:
 #
-#   <prefix>/bin/kestan-io
+#   <prefix>/bin/kestan-io, kestan-sim
 #   <prefix>/lib/lib<card>.so, libioport.so (chooses the layer by KESTAN_IOPORT)
 #   <prefix>/lib/ioport/hardware/libioport.so, <prefix>/lib/ioport/simulator/libioport.so
 #   <prefix>/lib/pkgconfig/<card>.pc, ioport.pc
 #   <prefix>/lib/python3/dist-packages/kestan/
-#   <prefix>/include/kestan/<card>.h, card_results.h, ioport.h, iosim.h
+#   <prefix>/include/kestan/<card>.h, ioport.h, iosim.h and what they include (card_results.h, ...)
 #   <prefix>/share/doc/kestan-toolkit/
 if(WIN32 OR KIT_FUZZ)
   return()
@@ -35,21 +35,35 @@ endif()
 install(TARGETS ioport_hw LIBRARY DESTINATION lib/ioport/hardware)
 if(TARGET ioport_sim)
   install(TARGETS ioport_sim LIBRARY DESTINATION lib/ioport/simulator)
-  install(FILES ${CMAKE_SOURCE_DIR}/sim/iosim.h DESTINATION include/kestan)
 endif()
 
-install(FILES
-  ${CMAKE_SOURCE_DIR}/lib/kestan/kestan.h
-  ${CMAKE_SOURCE_DIR}/lib/common/card_results.h
-  ${CMAKE_SOURCE_DIR}/lib/ioport/ioport.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/orvel/orvel.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/sarrow/sarrow.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/pellin/pellin.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/fenmar/fenmar.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/wendal/wendal.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/dulvar/dulvar.h
-  ${CMAKE_SOURCE_DIR}/cardlibs/ppicard/port_card_errors.h
-  DESTINATION include/kestan)
+# A header goes with every header it includes ("name.h", found beside it or
+# in one of KIT_HEADER_DIRS), so that an installed header always compiles.
+set(KIT_HEADER_DIRS ${CMAKE_SOURCE_DIR}/lib/kestan ${CMAKE_SOURCE_DIR}/lib/common ${CMAKE_SOURCE_DIR}/lib/ioport
+    ${CMAKE_SOURCE_DIR}/sim ${CMAKE_SOURCE_DIR}/cardlibs/ppicard)
+function(kit_install_header header)
+  get_property(done GLOBAL PROPERTY KIT_INSTALLED_HEADERS)
+  if(header IN_LIST done)
+    return()
+  endif()
+  set_property(GLOBAL APPEND PROPERTY KIT_INSTALLED_HEADERS ${header})
+  install(FILES ${header} DESTINATION include/kestan)
+  get_filename_component(here ${header} DIRECTORY)
+  file(STRINGS ${header} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[^\"]+\"")
+  foreach(line ${includes})
+    string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" name "${line}")
+    find_file(found_${name} ${name} PATHS ${here} ${KIT_HEADER_DIRS} NO_DEFAULT_PATH)
+    if(NOT found_${name})
+      message(FATAL_ERROR "${header} includes ${name}, found in none of ${here} ${KIT_HEADER_DIRS}")
+    endif()
+    kit_install_header(${found_${name}})
+  endforeach()
+endfunction()
+
+foreach(header lib/kestan/kestan.h lib/ioport/ioport.h cardlibs/orvel/orvel.h cardlibs/sarrow/sarrow.h
+               cardlibs/pellin/pellin.h cardlibs/fenmar/fenmar.h cardlibs/wendal/wendal.h cardlibs/dulvar/dulvar.h)
+  kit_install_header(${CMAKE_SOURCE_DIR}/${header})
+endforeach()
 
 foreach(NAME ${KIT_LIBRARIES} ioport)
   set(DESCRIPTION "${KIT_DESCRIPTION_${NAME}}")
@@ -61,6 +75,10 @@ if(TARGET kestan_io)
   set_target_properties(kestan_io PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
   install(TARGETS kestan_io RUNTIME DESTINATION bin)
 endif()
+if(TARGET kestan_sim)
+  kit_install_header(${CMAKE_SOURCE_DIR}/sim/iosim.h)
+  install(TARGETS kestan_sim RUNTIME DESTINATION bin)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/python/kestan)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/python/kestan DESTINATION lib/python3/dist-packages
           PATTERN __pycache__ EXCLUDE)
@@ -68,4 +86,5 @@ endif()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/programming.md
         DESTINATION share/doc/kestan-toolkit)
 install(FILES ${CMAKE_SOURCE_DIR}/examples/walk_outputs.cpp ${CMAKE_SOURCE_DIR}/examples/counter_read.cpp
+        ${CMAKE_SOURCE_DIR}/examples/port_rights.h
         DESTINATION share/doc/kestan-toolkit/examples)

@@ -12,10 +12,12 @@
 #include <thread>
 
 #include "kestan.h"
+#include "port_rights.h"
 
 // Change these to match your card.
 const int kCardNumber = 0;
 const int kBaseAddress = 0x2A8;
+const int kCardPorts = 8;  // the card decodes 8 ports from its base
 
 const int kCounter = 0;
 const int kMode = 2;                 // rate generator
@@ -31,6 +33,7 @@ void check(int error, const char *call) {
 }
 
 int main() {
+  if (!may_use_ports(kBaseAddress, kCardPorts)) return 1;  // it says why
   check(W_Kestan_Initial(kCardNumber, kBaseAddress), "W_Kestan_Initial");
   check(W_Kestan_Timer_Start(kCounter, kMode, kStartCount), "W_Kestan_Timer_Start");
   std::printf("Counter %d of the card at %XH started in mode %d with count %u.\n", kCounter,

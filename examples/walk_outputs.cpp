@@ -9,11 +9,13 @@
 #include <cstdlib>
 
 #include "kestan.h"
+#include "port_rights.h"
 
 // Change these to match your card: the card number is our choice (0 to 7),
 // the base address is set by the switches on the card.
 const int kCardNumber = 0;
 const int kBaseAddress = 0x2A8;
+const int kCardPorts = 8;  // the card decodes 8 ports from its base
 
 const int kChannelCount = 32;
 
@@ -41,6 +43,7 @@ void print_lines(unsigned int word) {
 }
 
 int main() {
+  if (!may_use_ports(kBaseAddress, kCardPorts)) return 1;  // it says why
   check(W_Kestan_Initial(kCardNumber, kBaseAddress), "W_Kestan_Initial");
   std::printf("Walking one lit output across the 32 outputs of the card at %XH.\n", kBaseAddress);
   std::printf("After each step the inputs are read back (* = 1, channel 0 first).\n\n");

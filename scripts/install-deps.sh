@@ -42,6 +42,13 @@ have mbpoll || need+=(mbpoll)
 pkg_present python3-pymodbus || need+=(python3-pymodbus)
 # pymodbus's client module imports serial_asyncio, which Debian only recommends.
 pkg_present python3-serial-asyncio || need+=(python3-serial-asyncio)
+# The panel page (kestan-io serve --http): civetweb, JSON by nlohmann-json, and
+# the headless Chromium its suite drives through chromedriver and Selenium.
+pkg_present libcivetweb-dev || need+=(libcivetweb-dev)
+pkg_present nlohmann-json3-dev || need+=(nlohmann-json3-dev)
+[ -x /usr/bin/chromium ] || need+=(chromium)
+[ -x /usr/bin/chromedriver ] || need+=(chromium-driver)
+pkg_present python3-selenium || need+=(python3-selenium)
 have clang++ || need+=(clang)
 [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || need+=(libclang-rt-14-dev)
 

@@ -60,7 +60,7 @@ pack() {
   done
   cp "$top/docs/programming.md" "$top/scripts/wine-look.reg" "$dir/"
   mkdir -p "$dir/examples"
-  cp "$top"/examples/*.cpp "$dir/examples/"
+  cp "$top"/examples/*.cpp "$top"/examples/*.h "$dir/examples/"
   sed -e "s|@KIND@|$kind|g" -e "s|@FOLDER@|$folder|g" -e "/^\[$((96 - bits))\] /d" \
       -e "s/^\[$bits\] //" "$top/scripts/dist-README.txt" | sed 's/$/\r/' >"$dir/README.txt"
   rm -f "$out/$name.zip"

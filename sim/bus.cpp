@@ -34,6 +34,8 @@ Bus::Bus() {
   shared_ = place.shared;
   std::snprintf(path_, sizeof path_, "%s", place.path);
   bind(place.pc);
+  PcGuard guard(lock_word());
+  bring_back_stand_in();  // a program that held a card over it may have ended
 }
 
 Bus::Bus(PcState *image) { bind(image); }
@@ -148,8 +150,9 @@ void Bus::out16(uint16_t port, uint16_t value) {
 // A card that a claim plugged and whose claims have all been released leaves
 // when another claim needs its ports, as a person moves the card's jumpers to
 // the address the library is given next. Until then it keeps its state, so a
-// library that takes its old range back finds the card as it left it. Cards
-// of a rack given by the user stay where they were put.
+// library that takes its old range back finds the card as it left it (one
+// over the default rack's Kestan card goes at once: bring_back_stand_in).
+// Cards of a rack given by the user stay where they were put.
 void Bus::take_out_released_cards(unsigned base, unsigned length, const char *kind) {
   for (unsigned p = base; p < base + length; ++p) {
     uint8_t s = pc_->owner[p];
@@ -198,6 +201,7 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
 void Bus::release(unsigned base) {
   PcGuard guard(lock_word());
   claims_.release(base, this_process());
+  bring_back_stand_in();
 }
 
 int Bus::irq_attach(int level, io_irq_handler handler, void *context) {

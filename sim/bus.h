@@ -106,6 +106,7 @@ class Bus {
   int plug_locked(const char *kind, unsigned base);
   int slot_based_at(unsigned base);
   void plug_default_rack();
+  void bring_back_stand_in();  // under the PC's lock
   void take_out_released_cards(unsigned base, unsigned length, const char *kind);
   bool claimed_card_at(int s, unsigned base, const char *kind);
   void unplug_slot(int s);

@@ -1,10 +1,17 @@
 #include "card_catalog.h"
 
+#include <cstdio>
+
 #include "cards/kestan_card.h"
 #include "cards/kestan_counting_card.h"
 #include "cards/lamp_cards.h"
 #include "cards/port_cards.h"
 #include "cards/wendal_card.h"
+#include "dulvar_registers.h"
+#include "fenmar_registers.h"
+#include "orvel_registers.h"
+#include "pellin_registers.h"
+#include "sarrow_registers.h"
 
 namespace sim {
 
@@ -17,14 +24,15 @@ static_assert(sizeof(DigitalCard::State) == 16, "lamp card state layout changed:
 namespace {
 
 const CardKind kCardKinds[] = {
-    {"kestan", make_kestan_card},
-    {"kestan_counter", make_kestan_counting_card},
-    {"fenmar", make_fenmar_card},
-    {"wendal", make_wendal_card},
-    {"dulvar", make_dulvar_card},
-    {"orvel", make_orvel_card},
-    {"sarrow", make_sarrow_card},
-    {"pellin", make_pellin_card},
+    // name             its base step (the library's)  model
+    {"kestan", kestan::kBaseStep, make_kestan_card},
+    {"kestan_counter", kestan::kBaseStep, make_kestan_counting_card},
+    {"fenmar", fenmar::kBaseStep, make_fenmar_card},
+    {"wendal", wendal::kBaseStep, make_wendal_card},
+    {"dulvar", dulvar::kBaseStep, make_dulvar_card},
+    {"orvel", orvel::kBaseStep, make_orvel_card},
+    {"sarrow", sarrow::kBaseStep, make_sarrow_card},
+    {"pellin", pellin::kBaseStep, make_pellin_card},
     // A new kind goes last: the shared simulated PC records a kind by its place.
 };
 
@@ -37,6 +45,25 @@ bool same_name(const char *a, const char *b) {
 }
 
 }  // namespace
+
+unsigned card_length(const CardKind &kind) {
+  alignas(8) unsigned char scratch[kCardStateBytes];
+  return kind.make(scratch, true)->length();
+}
+
+bool base_fits(const CardKind &kind, unsigned base, char *why, size_t size) {
+  const unsigned length = card_length(kind);
+  const bool on_step = base % kind.base_step == 0;
+  const bool inside = base >= kCardWindowFirst && base + length - 1 <= kCardWindowLast;
+  if (on_step && inside) return true;
+  if (why && size)
+    std::snprintf(why, size, "a %s card sits at a multiple of %XH from %XH to %XH (its %u ports inside %XH-%XH)",
+                  kind.name, kind.base_step,
+                  kind.base_step * ((kCardWindowFirst + kind.base_step - 1) / kind.base_step),
+                  (kCardWindowLast + 1 - length) / kind.base_step * kind.base_step, length, kCardWindowFirst,
+                  kCardWindowLast);
+  return false;
+}
 
 const CardKind *card_kind_at(int index) {
   constexpr int kKinds = sizeof kCardKinds / sizeof kCardKinds[0];

@@ -33,7 +33,10 @@
  * iosim_plug) never does. The default rack's Kestan card stands in for the
  * user's card: a claim over its ports of another kind or base, made while
  * no claim holds it, takes it out and plugs the claimed card, as on a PC
- * that holds that card instead (iosim_reset brings it back). Claims belong
+ * that holds that card instead; once no running process claims a card that
+ * a claim plugged over its ports, it is back (at the next process that
+ * opens the PC, or the next io_release), as iosim_reset brings it back. A
+ * card plugged by hand there, or a range emptied by hand, stays. Claims belong
  * to the process that made them: several processes may claim the same card
  * (same base and kind), io_release forgets only the caller's claim, and a
  * process's claims end with it.
@@ -65,10 +68,13 @@ extern "C" {
 #define IOSIM_NO_CARD       3 /* no card at that base */
 #define IOSIM_BAD_BANK      4 /* the card has no such bank of lines */
 #define IOSIM_INVALID       5 /* other bad argument */
+#define IOSIM_BAD_BASE      6 /* the kind cannot sit there: off its step, or a port outside 200H-3FFH */
 
 /* --- the rack ---------------------------------------------------------- */
 
-/* Plug a model of the kind ("kestan", "orvel", ...) with its first port at base. */
+/* Plug a model of the kind ("kestan", "orvel", ...) with its first port at
+ * base: IOSIM_BAD_BASE when the kind cannot sit there (off its base step, or
+ * a port outside 200H-3FFH), IOSIM_BUSY when a card holds one of its ports. */
 int  iosim_plug(const char *kind, unsigned short base);
 int  iosim_unplug(unsigned short base);
 /* Every card out, claims forgotten, clock back to real time, journal cleared,
@@ -80,6 +86,13 @@ void iosim_reset(void);
  * KESTAN_SIM_RACK (NULL or blank: the default rack). Returns how many
  * entries were left out (0: all plugged). */
 int  iosim_load_rack(const char *rack);
+/* Whether rack text (the format of KESTAN_SIM_RACK) can be plugged as it
+ * stands: every entry readable, of a kind with a model, at a base the kind
+ * can sit at, no two overlapping. IOSIM_OK (NULL or blank text too: the
+ * default rack), or the first problem's code (IOSIM_INVALID, _UNKNOWN_KIND,
+ * _BAD_BASE, _BUSY) with a line saying it in why (size bytes). Changes
+ * nothing. */
+int  iosim_check_rack(const char *rack, char *why, int size);
 /* Kind of the card whose range holds port, copied into kind (size bytes);
  * returns the card's base, or -1 when the port is unoccupied. */
 int  iosim_card_at(unsigned short port, char *kind, int size);

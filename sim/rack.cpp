@@ -56,12 +56,12 @@ int Bus::plug_locked(const char *kind, unsigned base) {
   int s = 0;
   while (s < kMaxCards && slot(s).used) ++s;
   if (s == kMaxCards) return IOSIM_BUSY;
+  if (!base_fits(*k, base, nullptr, 0)) return IOSIM_BAD_BASE;
   SlotState &sl = slot(s);
-  std::unique_ptr<CardModel> card = k->make(sl.card, true);  // the card's power-up state
-  unsigned length = card->length();
-  if (length == 0 || base + length > kPortSpace) return IOSIM_INVALID;
+  const unsigned length = card_length(*k);
   for (unsigned p = base; p < base + length; ++p)
     if (pc_->owner[p] != kNoCard) return IOSIM_BUSY;
+  std::unique_ptr<CardModel> card = k->make(sl.card, true);  // the card's power-up state
   sl.used = 1;
   sl.kind = card_kind_index(k);
   sl.base = base;
@@ -138,6 +138,8 @@ int Bus::load_rack(const char *text) {
   PcGuard guard(lock_word());
   clear_locked();
   RackText rack;
+  pc_->rack_given = text != nullptr;  // the PC's rack from now on, as if it had been given
+  std::snprintf(pc_->rack_text, sizeof pc_->rack_text, "%s", text ? text : "");
   if (!parse_rack(text, &rack)) {
     plug_default_rack();
     return 0;
@@ -152,6 +154,29 @@ int Bus::load_rack(const char *text) {
 // whatever card a library claims over it.
 void Bus::plug_default_rack() {
   if (plug_locked("kestan", kDefaultBase) == IOSIM_OK) slot(slot_based_at(kDefaultBase)).stand_in = 1;
+}
+
+// On the default rack, the Kestan card stands in for the user's card only
+// while a program holds the card that a claim put in its place: once no
+// running program claims any card over its ports, it is back at 2A8H, so a
+// program finds its own kind there whatever ran before. A card plugged by
+// hand (or a range emptied by hand) stays as it is, as does a rack the user
+// gave; claimed cards elsewhere keep their outputs.
+void Bus::bring_back_stand_in() {
+  RackText given;
+  if (pc_->rack_given && parse_rack(pc_->rack_text, &given)) return;
+  const unsigned length = card_length(*find_card_kind("kestan"));
+  bool displaced = false;
+  for (unsigned p = kDefaultBase; p < kDefaultBase + length; ++p) {
+    const uint8_t s = pc_->owner[p];
+    if (s == kNoCard) continue;
+    if (!slot(s).by_claim || claims_.claimed(slot(s).base)) return;
+    displaced = true;
+  }
+  if (!displaced) return;
+  for (unsigned p = kDefaultBase; p < kDefaultBase + length; ++p)
+    if (pc_->owner[p] != kNoCard) unplug_slot(pc_->owner[p]);
+  plug_default_rack();
 }
 
 // The rack of the variable (or the default one). Entries that cannot be
@@ -172,7 +197,7 @@ void Bus::apply_rack(const char *text, bool report) {
       std::fprintf(stderr, "iosim: %s: %s@%X left out (%s)\n", kRackVariable, e.kind, e.base,
                    result == IOSIM_UNKNOWN_KIND ? "no model of that kind"
                    : result == IOSIM_BUSY       ? "range occupied"
-                                                : "outside the port space");
+                                                : "not a base that kind can sit at");
   }
 }
 

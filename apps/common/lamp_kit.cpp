@@ -10,7 +10,6 @@ namespace {
 
 const char kNoneEntry[] = "(None)";
 const char kDemoEntry[] = "Demo";
-const char kBaseAddressLabel[] = "Base Address:";
 
 // Longest entry text the selector holds ("(None)"), with room to spare.
 constexpr int kEntryChars = 16;
@@ -126,7 +125,7 @@ void kit_text_colours(HDC dc, COLORREF text, COLORREF background) {
   SetBkColor(dc, background);
 }
 
-void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const RECT *box, POINT label_at,
+void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const PanelRect *box, PanelPoint label_at,
                            const char *label) {
   SelectObject(dc, brushes->yellow);
   Rectangle(dc, box->left, box->top, box->right, box->bottom);
@@ -135,7 +134,7 @@ void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const RECT *box, P
 }
 
 void kit_draw_base_address_box(HDC dc, const KitBrushes *brushes, const BaseAddressBox *box) {
-  kit_draw_labelled_box(dc, brushes, &box->box, box->label_at, kBaseAddressLabel);
+  kit_draw_labelled_box(dc, brushes, &box->box, box->label_at, kKitBaseAddressLabel);
 }
 
 void kit_paint(HWND window, void (*paint)(HDC dc)) {

@@ -14,34 +14,10 @@
 
 #include <cstdint>
 
-// Top-left corner of a lamp in client pixels; the lamp covers x to x + 17 and
-// y to y + 17, right and bottom edges exclusive.
-struct LampPoint {
-  int32_t x, y;
-};
-
-// A table of count lamps in rows of per_row: lamp i at
-// x = x0 - dx * (i % per_row), y = y0 + dy * (i / per_row). Channel 0 is the
-// rightmost lamp of the first row.
-template <int count>
-struct LampTable {
-  LampPoint at[count];
-  constexpr const LampPoint &operator[](int i) const { return at[i]; }
-};
-
-template <int count>
-constexpr LampTable<count> kit_lamp_table(int x0, int dx, int per_row, int y0, int dy) {
-  LampTable<count> table{};
-  for (int i = 0; i < count; ++i)
-    table.at[i] = LampPoint{x0 - dx * (i % per_row), y0 + dy * (i / per_row)};
-  return table;
-}
+#include "lamp_geometry.h"
 
 enum {
-  KIT_LAMP_SIZE = 17,
   KIT_POLL_PERIOD_MS = 50,
-  KIT_SELECTOR_WIDTH = 64,
-  KIT_SELECTOR_HEIGHT = 100,  // includes the dropped-down list
   KIT_SELECTOR_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
   KIT_FIRST_ADDRESS = 0x200,
   KIT_LAST_ADDRESS = 0x3FF,
@@ -53,33 +29,10 @@ enum {
   KIT_SELECT_DEMO = 1,  // "Demo": polling, no clicks
 };
 
-// The colours of the panels (red in the low byte).
-#define KIT_GREEN      RGB(0, 255, 0)
-#define KIT_DARK_GREEN RGB(0, 128, 0)
-#define KIT_RED        RGB(255, 0, 0)
-#define KIT_YELLOW     RGB(255, 255, 0)
-#define KIT_BLUE       RGB(0, 0, 255)
-#define KIT_WHITE      RGB(255, 255, 255)
-#define KIT_BLACK      RGB(0, 0, 0)
-
 // The four brushes a panel creates at WM_CREATE (in this order) and deletes
 // at WM_DESTROY; lamps that are off use the stock white brush.
 struct KitBrushes {
   HBRUSH green, dark_green, red, yellow;
-};
-
-enum KitBrush { KIT_BRUSH_GREEN, KIT_BRUSH_DARK_GREEN, KIT_BRUSH_RED, KIT_BRUSH_YELLOW };
-
-// The base-address selector and its yellow box.
-struct SelectorLayout {
-  int x, y;          // top-left corner of the control
-  int has_demo;      // a "Demo" entry follows "(None)"
-  int address_step;  // entries from 200H in this step while at most 3FFH
-};
-
-struct BaseAddressBox {
-  RECT box;         // yellow rectangle
-  POINT label_at;   // "Base Address:"
 };
 
 // A panel program's constant kit table.
@@ -130,51 +83,12 @@ void kit_text_colours(HDC dc, COLORREF text, COLORREF background);
 // Yellow box, then "Base Address:" on yellow in the current text colour.
 void kit_draw_base_address_box(HDC dc, const KitBrushes *brushes, const BaseAddressBox *box);
 // The same for any yellow box and label (dulvar_panel's "Mode:").
-void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const RECT *box, POINT label_at,
+void kit_draw_labelled_box(HDC dc, const KitBrushes *brushes, const PanelRect *box, PanelPoint label_at,
                            const char *label);
 // BeginPaint, paint(dc), EndPaint: the WM_PAINT handler of every panel.
 void kit_paint(HWND window, void (*paint)(HDC dc));
 
-// --- blocks of lamp rows (kestan, orvel, sarrow, pellin panels) ---------------
-struct LampScale {
-  POINT at;
-  const char *text;  // drawn with every character, blanks included
-};
-
-struct LampBlock {
-  RECT frame;
-  KitBrush brush;        // KIT_BRUSH_GREEN (inputs) or KIT_BRUSH_DARK_GREEN (outputs)
-  POINT title_at;
-  const char *title;     // "Digital Input", "Digital Output"
-  COLORREF title_colour; // on blue
-  int scale_count;       // 1 or 2
-  LampScale scales[2];   // black on the block's colour
-};
-
-struct LampBlockPanel {
-  LampBlock input, output;
-  const LampPoint *input_lamps, *output_lamps;
-  int lamp_count;  // per row of each block
-};
-
-enum LampBlockKind { KIT_INPUT_BLOCK, KIT_OUTPUT_BLOCK };
-
-// A block around its lamps: the frame runs from 10 pixels left of and 24
-// above the top-left lamp (the highest channel) to 26 right of and 40 below
-// the lamp of channel 0 (bottom right); the title sits 30 above the top-left
-// lamp, white on blue for inputs and red on blue for outputs.
-constexpr LampBlock kit_lamp_block(LampBlockKind kind, LampPoint top_left, LampPoint channel_0,
-                                   int scale_count, LampScale first, LampScale second = {}) {
-  const bool input = kind == KIT_INPUT_BLOCK;
-  return LampBlock{{top_left.x - 10, top_left.y - 24, channel_0.x + 26, channel_0.y + 40},
-                   input ? KIT_BRUSH_GREEN : KIT_BRUSH_DARK_GREEN,
-                   {top_left.x, top_left.y - 30},
-                   input ? "Digital Input" : "Digital Output",
-                   input ? KIT_WHITE : KIT_RED,
-                   scale_count,
-                   {first, second}};
-}
-
+// --- blocks of lamp rows (lamp_geometry.h) ------------------------------------
 // Input panel and title, output panel and title, input scales, output
 // scales, input lamps from input, output lamps from output.
 void kit_draw_lamp_blocks(HDC dc, const KitBrushes *brushes, const LampBlockPanel *panel,

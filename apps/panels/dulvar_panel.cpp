@@ -15,32 +15,17 @@ void set_card(int card) { W_Dulvar_Set_Card(card); }
 void read(int port_code, uint8_t *value) { W_Dulvar_DI_Port(port_code, value); }
 void write(int port_code, uint32_t value) { W_Dulvar_DO_Port(port_code, value); }
 
-// Below the last row (channel 5 at 290), the base-address box to its left.
-const PortModeSelector kMode = {
-    IDC_MODE,
-    450, 340, 80, 100,
-    {{"96-bit", 4}, {"144-bit", 6}},
-    1,
-    {370, 335, 540, 370},
-    {400, 342},
-    "Mode:",
-    // Rows of channels 4 and 5 with their "CH4" and "CH5".
-    {5, 228, 631, 320},
-};
-
 }  // namespace
 
+constexpr const port_geometry::PortPanelGeometry &geometry = port_geometry::kDulvar;
+
 const PortPanelProgram port_panel_program = {
-    {{252, 340, 0, 16}, {{130, 335, 350, 370}, {150, 342}}, 1, initialise},
+    {geometry.selector, geometry.box, 1, initialise},
     {set_card, read, write},
     dulvar::kChannels,
-    // "O" offsets of Port A, Port B, Port C lower, Port C upper.
-    {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
-    {40, 90, 140, 190, 240, 290},
-    PORT_LABELS_AFTER_BOXES,
+    &geometry,
     PORT_REPAINT_GROUP,
     PORT_DC_PER_LAMP,
-    &kMode,
 };
 
 const AppFrame program_frame = {

@@ -15,17 +15,15 @@ void write(int port_code, uint32_t value) { W_Fenmar_DO_Port(port_code, value); 
 
 }  // namespace
 
+constexpr const port_geometry::PortPanelGeometry &geometry = port_geometry::kFenmar;
+
 const PortPanelProgram port_panel_program = {
-    {{352, 90, 0, 4}, {{230, 85, 450, 120}, {250, 92}}, 1, initialise},
+    {geometry.selector, geometry.box, 1, initialise},
     {set_card, read, write},
     fenmar::kChannels,
-    // "O" offsets of Port A, Port B, Port C lower, Port C upper.
-    {{27, 9}, {27, 9}, {28, 9}, {28, 9}},
-    {40},
-    PORT_LABEL_AFTER_FRAME,
+    &geometry,
     PORT_REPAINT_CLIENT,
     PORT_DC_PER_LAMP,
-    nullptr,
 };
 
 const AppFrame program_frame = {

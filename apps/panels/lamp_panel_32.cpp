@@ -10,19 +10,7 @@ using panel32::kChannels;
 constexpr auto &in = panel32::kInputLamps;
 constexpr auto &out = panel32::kOutputLamps;
 
-const char kUpperScale[] = "31" "                                                                       " "16";
-const char kLowerScale[] = "15" "                                                                        " "0";
-static_assert(sizeof kUpperScale - 1 == 75 && sizeof kLowerScale - 1 == 75, "scales: 75 characters");
-
-const LampBlockPanel kBlocks = {
-    kit_lamp_block(KIT_INPUT_BLOCK, in[31], in[0], 2, {{in[31].x, in[31].y - 14}, kUpperScale},
-                   {{in[15].x, in[15].y + 16}, kLowerScale}),
-    kit_lamp_block(KIT_OUTPUT_BLOCK, out[31], out[0], 2, {{out[31].x, out[31].y - 14}, kUpperScale},
-                   {{out[15].x, out[15].y + 16}, kLowerScale}),
-    in.at,
-    out.at,
-    kChannels,
-};
+constexpr const LampBlockPanel &kBlocks = panel32::kBlocks;
 
 const PanelKit &kit = panel32_program.kit;
 const Panel32Library &library = panel32_program.library;

@@ -11,25 +11,11 @@
 #include <cstdint>
 
 #include "lamp_kit.h"
+#include "lamp_panel_geometry.h"
 
 namespace panel32 {
 
-inline constexpr int kChannels = 32;
-// x = 320 - 20 * (n mod 16); channels 0 to 15 in the lower row, 16 to 31
-// 20 pixels above.
-inline constexpr auto kInputLamps = kit_lamp_table<kChannels>(320, 20, 16, 60, -20);
-inline constexpr auto kOutputLamps = kit_lamp_table<kChannels>(320, 20, 16, 154, -20);
-
 inline constexpr UINT_PTR kTimerId = 1;
-
-inline constexpr SelectorLayout selector(int address_step) {
-  return SelectorLayout{192, kOutputLamps[31].y + 74, 1, address_step};
-}
-
-inline constexpr BaseAddressBox kBox = {
-    {kOutputLamps[12].x, kOutputLamps[31].y + 70, kOutputLamps[12].x + 220,
-     kOutputLamps[31].y + 105},
-    {90, kOutputLamps[31].y + 78}};
 
 }  // namespace panel32
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "lamp_kit.h"
+#include "lamp_panel_geometry.h"
 
 // The card library's calls other than the initialise (kit.initialise, card 0
 // and the address); results are not looked at. A read that fails leaves the
@@ -25,21 +26,6 @@ struct RowPanelProgram {
   LampBlockPanel blocks;
   RowPanelLibrary library;
 };
-
-// Blocks around one row of input lamps and one of output lamps, the scale
-// 16 pixels below each row's leftmost lamp (the highest channel).
-template <int count>
-constexpr LampBlockPanel row_panel_blocks(const LampTable<count> &in, const LampTable<count> &out,
-                                          const char *scale) {
-  const LampPoint &in_left = in.at[count - 1], &out_left = out.at[count - 1];
-  return LampBlockPanel{
-      kit_lamp_block(KIT_INPUT_BLOCK, in_left, in.at[0], 1, {{in_left.x, in_left.y + 16}, scale}),
-      kit_lamp_block(KIT_OUTPUT_BLOCK, out_left, out.at[0], 1, {{out_left.x, out_left.y + 16}, scale}),
-      in.at,
-      out.at,
-      count,
-  };
-}
 
 // Defined by sarrow_panel.cpp and pellin_panel.cpp.
 extern const RowPanelProgram row_panel_program;

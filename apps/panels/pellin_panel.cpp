@@ -8,13 +8,7 @@
 
 namespace {
 
-constexpr int kChannels = 8;
-// x = 230 - 30 * i: channel 0 the rightmost lamp.
-constexpr auto in = kit_lamp_table<kChannels>(230, 30, kChannels, 40, 0);
-constexpr auto out = kit_lamp_table<kChannels>(230, 30, kChannels, 120, 0);
-
-const char kScale[] = " 7" "                                                   " "0";
-static_assert(sizeof kScale - 1 == 54, "scale: 54 characters");
+constexpr const RowPanelGeometry &geometry = pellin_geometry::kPanel;
 
 void initialise(int32_t address) { W_Pellin_Initial(0, address); }
 void set_card(int card) { W_Pellin_Set_Card(card); }
@@ -31,11 +25,8 @@ void write(uint32_t word) { W_Pellin_DO(static_cast<uint8_t>(word)); }
 }  // namespace
 
 const RowPanelProgram row_panel_program = {
-    {{152, out[7].y + 50, 1, 2},
-     {{30, out[7].y + 45, 240, out[7].y + 80}, {50, out[7].y + 52}},
-     1,
-     initialise},
-    row_panel_blocks(in, out, kScale),
+    {geometry.selector, geometry.box, 1, initialise},
+    geometry.blocks,
     {set_card, read, write},
 };
 

@@ -8,13 +8,7 @@
 
 namespace {
 
-constexpr int kChannels = 16;
-// x = 320 - 20 * i: channel 0 the rightmost lamp.
-constexpr auto in = kit_lamp_table<kChannels>(320, 20, kChannels, 40, 0);
-constexpr auto out = kit_lamp_table<kChannels>(320, 20, kChannels, 120, 0);
-
-const char kScale[] = "15" "                                                                        " "0";
-static_assert(sizeof kScale - 1 == 75, "scale: 75 characters");
+constexpr const RowPanelGeometry &geometry = sarrow_geometry::kPanel;
 
 void initialise(int32_t address) { W_Sarrow_Initial(0, address); }
 void set_card(int card) { W_Sarrow_Set_Card(card); }
@@ -24,11 +18,8 @@ void write(uint32_t word) { W_Sarrow_DO(word); }
 }  // namespace
 
 const RowPanelProgram row_panel_program = {
-    {{192, out[7].y + 60, 1, 8},
-     {{70, out[15].y + 55, 290, out[15].y + 90}, {90, out[15].y + 62}},
-     1,
-     initialise},
-    row_panel_blocks(in, out, kScale),
+    {geometry.selector, geometry.box, 1, initialise},
+    geometry.blocks,
     {set_card, read, write},
 };
 

@@ -18,17 +18,15 @@ void write(int port_code, uint32_t value) { W_Wendal_DO_Port(port_code, value); 
 
 }  // namespace
 
+constexpr const port_geometry::PortPanelGeometry &geometry = port_geometry::kWendal;
+
 const PortPanelProgram port_panel_program = {
-    {{352, 140, 0, 2}, {{230, 135, 450, 170}, {250, 142}}, 2, initialise},
+    {geometry.selector, geometry.box, 2, initialise},
     {set_card, read, write},
     wendal::kChannels,
-    // "O" offsets of Port A, Port B, Port C lower, Port C upper.
-    {{27, 7}, {27, 9}, {28, 9}, {28, 9}},
-    {40, 80},  // CH1 ten pixels above its row line
-    PORT_LABELS_AFTER_BOXES,
+    &geometry,
     PORT_REPAINT_CLIENT,
     PORT_DC_PER_CLICK,
-    nullptr,
 };
 
 const AppFrame program_frame = {

@@ -4,6 +4,7 @@
 #include <setjmp.h>
 #include <signal.h>
 #include <sys/io.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -117,6 +118,33 @@ int range_of(unsigned port, unsigned width) {
   return add_range(slot, kSlotPorts);
 }
 
+// What a refused ioperm means, by its errno, and what to do about it.
+struct Refusal {
+  int error;  // 0: any other
+  bool root;  // EPERM: the process runs as root
+  const char *cause;
+  const char *remedy;
+};
+const Refusal kRefusals[] = {
+  {ENOSYS, false, "this kernel gives user programs no port access (built without ioperm, or a "
+                  "machine or container that refuses it to everyone, root too)",
+   "run on a kernel with ioperm (CONFIG_X86_IOPL_IOPERM) on the PC that holds the card"},
+  {EPERM, true, "the process runs as root but without CAP_SYS_RAWIO (a container drops it)",
+   "give the process CAP_SYS_RAWIO (docker run --cap-add SYS_RAWIO)"},
+  {EPERM, false, "the process has neither root nor CAP_SYS_RAWIO",
+   "run as root (sudo), or give the program CAP_SYS_RAWIO (sudo setcap cap_sys_rawio+ep PROGRAM)"},
+  {0, false, "the kernel refused the ports", "check that the ports exist on this machine"},
+};
+
+const Refusal &refusal_for(int error) {
+  const bool root = geteuid() == 0;
+  for (const Refusal &r : kRefusals)
+    if (r.error == 0 || (r.error == error && (r.error != EPERM || r.root == root))) return r;
+  return kRefusals[0];
+}
+const char *refusal_cause(int error) { return refusal_for(error).cause; }
+const char *refusal_remedy(int error) { return refusal_for(error).remedy; }
+
 // Records the refusal; says it on stderr (once) when a port access met it,
 // not when a caller only asked (io_rights), who says it its own way.
 void tell_refused(int verdict, const Range &r, int error, bool say) {
@@ -130,10 +158,10 @@ void tell_refused(int verdict, const Range &r, int error, bool say) {
                   r.base, r.base + r.length - 1);
   else
     std::snprintf(g_reason, sizeof g_reason,
-                  "ioport: this process may not access I/O ports %03X-%03X (ioperm: %s). Remedy: "
-                  "run as root (sudo), or give the program CAP_SYS_RAWIO (sudo setcap "
-                  "cap_sys_rawio+ep PROGRAM), or use the simulated PC (KESTAN_IOPORT=simulator).",
-                  r.base, r.base + r.length - 1, std::strerror(error));
+                  "ioport: this process may not access I/O ports %03X-%03X (ioperm: %s): %s. Remedy: %s, or "
+                  "use the simulated PC (KESTAN_IOPORT=simulator).",
+                  r.base, r.base + r.length - 1, std::strerror(error), refusal_cause(error),
+                  refusal_remedy(error));
   g_verdict.store(verdict);
   if (!say) return;
   std::call_once(g_told, [] {

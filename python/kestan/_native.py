@@ -106,9 +106,21 @@ def use_simulator(on=True):
 def opened():
     """Called when a card has been opened: the layer is chosen from now on."""
     global _chosen
-    _chosen = layer()
+    _chosen = native().kit_card_layer().decode()
+
+
+_LAYERS = ("hardware", "simulator")
 
 
 def layer():
-    """"hardware" or "simulator": the layer the calls reach."""
-    return native().kit_card_layer().decode()
+    """"hardware" or "simulator": the layer the calls reach ("none" when
+    KESTAN_IOPORT names neither).
+
+    Only reports: before the first card the layer is not chosen yet, and
+    asking must not choose it, so it is read from KESTAN_IOPORT as the
+    port layer will read it.
+    """
+    if _chosen is None:
+        wanted = os.environ.get("KESTAN_IOPORT") or "hardware"
+        return wanted if wanted in _LAYERS else "none"
+    return _chosen

@@ -17,6 +17,7 @@ namespace {
 
 // The calls of one lamp-card library, by byte port where the card has none.
 struct LampCalls {
+  bool one_register;  // the ports are bytes of one register, written together
   int (*initial)(int card, int base);
   int (*set_card)(int card);
   int (*read_line)(int line, int *value);
@@ -70,16 +71,16 @@ int pellin_di(int, unsigned char *value) { return W_Pellin_DI(value); }
 int pellin_read_back(int, unsigned char *value) { return W_Pellin_Read_Back(value); }
 int pellin_write_port(int, unsigned value) { return W_Pellin_DO(value); }
 
-const LampCalls kKestanCalls = {W_Kestan_Initial, W_Kestan_Set_Card, W_Kestan_DI_Channel,
+const LampCalls kKestanCalls = {false, W_Kestan_Initial, W_Kestan_Set_Card, W_Kestan_DI_Channel,
                                 W_Kestan_DO_Channel, widened<W_Kestan_DI_8>, W_Kestan_DO_8,
                                 widened<W_Kestan_Read_Back>};
-const LampCalls kOrvelCalls = {W_Orvel_Initial, W_Orvel_Set_Card, W_Orvel_DI_Channel,
+const LampCalls kOrvelCalls = {false, W_Orvel_Initial, W_Orvel_Set_Card, W_Orvel_DI_Channel,
                                W_Orvel_DO_Channel, widened<W_Orvel_DI_8>, W_Orvel_DO_8,
                                widened<W_Orvel_Read_Back>};
-const LampCalls kSarrowCalls = {W_Sarrow_Initial, W_Sarrow_Set_Card, W_Sarrow_DI_Channel,
+const LampCalls kSarrowCalls = {true, W_Sarrow_Initial, W_Sarrow_Set_Card, W_Sarrow_DI_Channel,
                                 W_Sarrow_DO_Channel, sarrow_read_port, sarrow_write_port,
                                 sarrow_read_back};
-const LampCalls kPellinCalls = {W_Pellin_Initial, W_Pellin_Set_Card, W_Pellin_DI_Channel,
+const LampCalls kPellinCalls = {false, W_Pellin_Initial, W_Pellin_Set_Card, W_Pellin_DI_Channel,
                                 W_Pellin_DO_Channel, widened<pellin_di>, pellin_write_port,
                                 widened<pellin_read_back>};
 const PpiCalls kFenmarCalls = {W_Fenmar_Initial, W_Fenmar_Set_Card, W_Fenmar_DI_Port, W_Fenmar_DO_Port};
@@ -228,6 +229,19 @@ int lamp_reestablish(Card &card, int port) {
   return lamp(card)->write_port(port, card.state.outputs[port]);
 }
 
+// A whole port. Where the ports are bytes of one register, the others go
+// out with it from the library's copy: that copy must be what they drive.
+int lamp_write_port(Card &card, int port, unsigned value) {
+  for (int other = 0; lamp(card)->one_register && other < card.info->ports; ++other) {
+    int code = other == port ? 0 : lamp_reestablish(card, other);
+    if (code != 0) return code;
+  }
+  card.last_call = Call::WritePort;
+  int code = lamp(card)->write_port(port, value);
+  if (code == 0) record_output(card, port, static_cast<uint8_t>(value), 0);
+  return code;
+}
+
 int lamp_read_back(Card &card, int port, unsigned *value) {
   if (!port_in_reach(card, port)) return refuse(card, kNoSuchLine);
   int code = lamp(card)->read_back(port, value);
@@ -327,13 +341,28 @@ int write_output_port(Card &card, int port, unsigned value) {
   int code = select(card);
   if (code != 0) return code;
   if (!port_in_reach(card, port)) return refuse(card, kNoSuchLine);
-  if (const LampCalls *calls = lamp(card)) {
-    card.last_call = Call::WritePort;
-    code = calls->write_port(port, value);
-    if (code == 0) record_output(card, port, static_cast<uint8_t>(value), 0);
-    return code;
-  }
+  if (lamp(card)) return lamp_write_port(card, port, value);
   return ppi_write_port(card, port, value);
+}
+
+int write_output_lines(Card &card, int port, uint8_t mask, uint8_t lines) {
+  int code = select(card);
+  if (code != 0) return code;
+  if (!port_ok(card, port)) return refuse(card, kNoSuchLine);
+  const auto merged = [&](unsigned now) { return static_cast<uint8_t>((now & ~mask) | (lines & mask)); };
+  if (lamp(card)) {
+    unsigned now = 0;
+    code = lamp_read_back(card, port, &now);
+    return code != 0 ? code : lamp_write_port(card, port, merged(now));
+  }
+  uint32_t written = 0;
+  for (int bit = 0; bit < kLinesPerPort; ++bit) {
+    const int group = group_of(port, bit);
+    if (!((mask >> bit) & 1u) || ((written >> group) & 1u)) continue;
+    written |= 1u << group;
+    if ((code = ppi_write_group(card, group, merged(card.state.outputs[port]))) != 0) return code;
+  }
+  return 0;
 }
 
 int read_output_port(Card &card, int port, unsigned *value) {

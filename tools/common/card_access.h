@@ -36,6 +36,10 @@ namespace cardio {
 enum class Kind { Kestan, Orvel, Sarrow, Pellin, Fenmar, Wendal, Dulvar };
 constexpr int kKindCount = 7;
 
+// The port window the cards' base switches reach: every port of a card lies in it.
+constexpr int kCardWindowFirst = 0x200;
+constexpr int kCardWindowLast = 0x3FF;
+
 constexpr int kMaxPorts = 18;      // 8255 cards: 3 ports per channel, 6 channels
 constexpr int kMaxGroups = 24;     // 4 direction groups per channel
 constexpr int kLinesPerPort = 8;
@@ -121,6 +125,10 @@ int write_output_line(Card &card, int line, int value);
 // library's copy for lamp cards, the latch for the 8255 ports).
 int read_input_port(Card &card, int port, unsigned *value);
 int write_output_port(Card &card, int port, unsigned value);
+// Switches the lines of port that mask selects to those of lines, and no
+// other, in one write of the port (on an 8255 card one per direction group
+// they touch, each made an output).
+int write_output_lines(Card &card, int port, uint8_t mask, uint8_t lines);
 int read_output_port(Card &card, int port, unsigned *value);
 
 // 8255 direction groups (index into group_list).

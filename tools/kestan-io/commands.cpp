@@ -1,9 +1,9 @@
 // The commands of kestan-io: a table of words, their operands and the card
 // calls behind them. Each run function makes the calls and prints what a
-// person (or with --json a script) wants to see; the numbers go to the card
-// layer as given, so the library's own checks (and their codes) decide,
-// except where it would silently cut a value to its low bits: those ranges
-// are checked here, with the rest of the line, before anything runs.
+// person (or with --json a script) wants to see. Every operand is checked
+// here against what the card at hand has (its lines, ports, counters), with
+// the rest of the line, before anything runs: a line that stopped halfway
+// would leave the card half changed.
 #include "commands.h"
 
 #include <cctype>
@@ -12,7 +12,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "options.h"
+#include "card_json.h"
+#include "number_text.h"
+#include "pit8254_control.h"
 #include "port_codes.h"
 
 using namespace cardio;
@@ -20,8 +22,8 @@ using namespace cardio;
 namespace {
 
 constexpr long long kAnyInt = INT_MAX;
-constexpr long long kAnyIntMin = INT_MIN;
 constexpr long long kByteMax = 0xFF;
+constexpr long long kModeMax = pit8254::kModes - 1;
 constexpr long long kWordMax = 0xFFFF;
 constexpr long long kSleepMaxMs = 60000;
 constexpr int kPortsPerChannel = ppicard::kPortsPerChannel;
@@ -45,19 +47,12 @@ void port_label(const KindInfo &k, int port, char *text, size_t size) {
 // The lines of every port, a row of eight each, then (lamp cards) the word.
 void print_ports(const Session &s, const char *command, const char *what, const unsigned *bytes) {
   const KindInfo &k = *s.card.info;
-  if (s.json) {
-    std::printf("{\"command\":\"%s\",\"%s\":[", command, what);
-    for (int line = 0; line < k.ports * kLinesPerPort; ++line)
-      std::printf("%s%u", line ? "," : "", (bytes[line / 8] >> (line % 8)) & 1);
-    std::printf("],\"ports\":[");
-    for (int p = 0; p < k.ports; ++p) std::printf("%s%u", p ? "," : "", bytes[p]);
-    std::printf("]}\n");
-    return;
-  }
+  if (s.json) return print_json(ports_json(command, what, bytes, k.ports));
   unsigned long word = 0;
+  const int digits = k.ports * kLinesPerPort > 100 ? 3 : 2;  // the columns line up past line 99
   for (int p = 0; p < k.ports; ++p) {
     const int first = p * kLinesPerPort;
-    std::printf("%-7s %2d-%-2d:", what, first, first + kLinesPerPort - 1);
+    std::printf("%-7s %*d-%-*d:", what, digits, first, digits, first + kLinesPerPort - 1);
     for (int bit = 0; bit < kLinesPerPort; ++bit) std::printf(" %u", (bytes[p] >> bit) & 1);
     if (is_ppi(k)) {
       char label[16];
@@ -76,7 +71,7 @@ void print_ports(const Session &s, const char *command, const char *what, const 
 void print_line(const Session &s, const char *command, const char *what, long long line, long long value,
                 bool set) {
   if (s.json)
-    std::printf("{\"command\":\"%s\",\"line\":%lld,\"%s\":%lld}\n", command, line, what, value);
+    print_json(line_json(command, what, line, value));
   else
     std::printf("%s %lld%s %lld\n", what, line, set ? " set to" : ":", value);
 }
@@ -84,7 +79,7 @@ void print_line(const Session &s, const char *command, const char *what, long lo
 void print_port(const Session &s, const char *command, const char *what, long long port, unsigned value,
                 bool set) {
   if (s.json)
-    std::printf("{\"command\":\"%s\",\"port\":%lld,\"%s\":%u}\n", command, port, what, value);
+    print_json(port_json(command, what, port, value));
   else
     std::printf("%s port %lld%s 0x%02X\n", what, port, set ? " set to" : ":", value);
 }
@@ -124,10 +119,29 @@ int run_read_port(Session &s, const Step &step) {
 }
 
 int run_write(Session &s, const Step &step) {
+  int code = write_output_line(s.card, static_cast<int>(step.args[0]), static_cast<int>(step.args[1]));
+  if (code == 0) print_line(s, "write", "output", step.args[0], step.args[1], true);
+  return code;
+}
+
+// Each port that the assignments touch is written once, with all its lines
+// (the last value given for a line wins), in the order the ports come.
+int run_set(Session &s, const Step &step) {
+  uint8_t mask[kMaxPorts] = {}, lines[kMaxPorts] = {};
   for (int i = 0; i + 1 < step.arg_count; i += 2) {
-    int code = write_output_line(s.card, static_cast<int>(step.args[i]), static_cast<int>(step.args[i + 1]));
+    const long long port = step.args[i] / kLinesPerPort;
+    const uint8_t bit = static_cast<uint8_t>(1u << (step.args[i] % kLinesPerPort));
+    mask[port] |= bit;
+    lines[port] = static_cast<uint8_t>(step.args[i + 1] ? lines[port] | bit : lines[port] & ~bit);
+  }
+  for (int i = 0; i + 1 < step.arg_count; i += 2) {
+    const int port = static_cast<int>(step.args[i] / kLinesPerPort);
+    if (mask[port] == 0) continue;  // written with an earlier line
+    int code = write_output_lines(s.card, port, mask[port], lines[port]);
     if (code != 0) return code;
-    print_line(s, step.command->word, "output", step.args[i], step.args[i + 1], true);
+    mask[port] = 0;
+    for (int j = i; j + 1 < step.arg_count; j += 2)
+      if (step.args[j] / kLinesPerPort == port) print_line(s, "set", "output", step.args[j], step.args[j + 1], true);
   }
   return 0;
 }
@@ -160,8 +174,7 @@ int run_dir(Session &s, const Step &step) {
     for (int i = 0; i < n; ++i) {
       const char *dir = group_direction(s.card, i) == Direction::Output ? "out" : "in";
       if (s.json)
-        std::printf("{\"command\":\"dir\",\"group\":\"%d%s\",\"code\":%d,\"direction\":\"%s\"}\n",
-                    all[i].code / kCodesPerChannel, all[i].name, all[i].code, dir);
+        print_json(group_json(all[i], group_direction(s.card, i)));
       else
         std::printf("ch%d %-2s (port code %3d): %s\n", all[i].code / kCodesPerChannel, all[i].name,
                     all[i].code, dir);
@@ -178,8 +191,7 @@ int run_dir(Session &s, const Step &step) {
       const GroupInfo &g = all[groups[i]];
       const char *dir = d == Direction::Output ? "out" : "in";
       if (s.json)
-        std::printf("{\"command\":\"dir\",\"group\":\"%d%s\",\"code\":%d,\"direction\":\"%s\"}\n",
-                    g.code / kCodesPerChannel, g.name, g.code, dir);
+        print_json(group_json(g, d));
       else
         std::printf("ch%d %s set to %s\n", g.code / kCodesPerChannel, g.name, dir);
     }
@@ -189,7 +201,7 @@ int run_dir(Session &s, const Step &step) {
 
 void print_count(const Session &s, const char *command, long long counter, unsigned count, const char *text) {
   if (s.json)
-    std::printf("{\"command\":\"counter %s\",\"counter\":%lld,\"count\":%u}\n", command, counter, count);
+    print_json(Json{{"command", std::string("counter ") + command}, {"counter", counter}, {"count", count}});
   else
     std::printf(text, counter, count);
 }
@@ -199,8 +211,8 @@ int run_counter_start(Session &s, const Step &step) {
                            static_cast<unsigned>(step.args[2]));
   if (code != 0) return code;
   if (s.json)
-    std::printf("{\"command\":\"counter start\",\"counter\":%lld,\"mode\":%lld,\"count\":%lld}\n",
-                step.args[0], step.args[1], step.args[2]);
+    print_json(Json{{"command", "counter start"}, {"counter", step.args[0]}, {"mode", step.args[1]},
+                    {"count", step.args[2]}});
   else
     std::printf("counter %lld started in mode %lld with count %lld\n", step.args[0], step.args[1], step.args[2]);
   return 0;
@@ -224,7 +236,7 @@ int run_clock_start(Session &s, const Step &step) {
   int code = clock_start(s.card, static_cast<int>(step.args[0]), static_cast<int>(step.args[1]));
   if (code != 0) return code;
   if (s.json)
-    std::printf("{\"command\":\"clock start\",\"divisor1\":%lld,\"divisor2\":%lld}\n", step.args[0], step.args[1]);
+    print_json(Json{{"command", "clock start"}, {"divisor1", step.args[0]}, {"divisor2", step.args[1]}});
   else
     std::printf("clock started: 2 MHz / %lld / %lld\n", step.args[0], step.args[1]);
   return 0;
@@ -232,7 +244,8 @@ int run_clock_start(Session &s, const Step &step) {
 
 int run_clock_stop(Session &s, const Step &) {
   int code = clock_stop(s.card);
-  if (code == 0) std::printf(s.json ? "{\"command\":\"clock stop\"}\n" : "clock stopped\n");
+  if (code == 0 && s.json) print_json(Json{{"command", "clock stop"}});
+  if (code == 0 && !s.json) std::printf("clock stopped\n");
   return code;
 }
 
@@ -242,10 +255,16 @@ int run_sleep(Session &, const Step &step) {
   return 0;
 }
 
-const ArgRule kLineArg = {"LINE", ArgType::Number, kAnyIntMin, kAnyInt};
-const ArgRule kPortArg = {"PORT", ArgType::Port, kAnyIntMin, kAnyInt};
-const ArgRule kCounterArg = {"COUNTER", ArgType::Number, kAnyIntMin, kAnyInt};
-const ArgRule kDivisorArg = {"DIVISOR", ArgType::Number, kAnyIntMin, kAnyInt};
+int last_line(const KindInfo &k) { return k.output_lines - 1; }
+int last_port(const KindInfo &k) { return k.ports - 1; }
+int last_counter(const KindInfo &k) { return k.counters - 1; }
+
+const ArgRule kLineArg = {"LINE", ArgType::Number, 0, kAnyInt, last_line};
+const ArgRule kPortArg = {"PORT", ArgType::Port, 0, kAnyInt, last_port};
+const ArgRule kCounterArg = {"COUNTER", ArgType::Number, 0, kAnyInt, last_counter};
+// The library decides whether two counters can make the product.
+const ArgRule kDivisorArg = {"DIVISOR", ArgType::Number, 1, kAnyInt};
+const ArgRule kLineValueArg = {"VALUE", ArgType::Number, 0, 1};
 
 // --- parsing ---------------------------------------------------------------------
 
@@ -290,6 +309,28 @@ long long parse_group_name(const KindInfo &k, const char *text, bool port_only) 
   return -1;
 }
 
+// "counter start": the command's words; returns the length written.
+int command_name(const Command &c, char *text, size_t size) {
+  return std::snprintf(text, size, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
+}
+
+long long rule_last(const KindInfo &k, const ArgRule &rule) { return rule.last ? rule.last(k) : rule.max; }
+
+// n within the rule for the card at hand; else the limit into why.
+bool within(const KindInfo &k, const Command &c, const ArgRule &rule, const char *text, long long n, char *why,
+            size_t why_size) {
+  const long long last = rule_last(k, rule);
+  if (n >= rule.min && n <= last) return true;
+  char name[32];
+  command_name(c, name, sizeof name);
+  if (rule.last)
+    std::snprintf(why, why_size, "%s: %s %s is not one of a %s card (0 to %lld)", name, rule.name, text, k.name,
+                  last);
+  else
+    std::snprintf(why, why_size, "%s: %s %s is out of range %lld to %lld", name, rule.name, text, rule.min, last);
+  return false;
+}
+
 bool parse_operand(const KindInfo &k, const Command &c, const ArgRule &rule, const char *text, Step *step,
                    char *why, size_t why_size) {
   long long n = 0;
@@ -322,11 +363,10 @@ bool parse_operand(const KindInfo &k, const Command &c, const ArgRule &rule, con
       if (!equals || static_cast<size_t>(equals - text) >= sizeof line) break;
       std::memcpy(line, text, static_cast<size_t>(equals - text));
       line[equals - text] = '\0';
-      if (!parse_number(line, &n) || !parse_number(equals + 1, &value)) break;
-      if (value < rule.min || value > rule.max) {
-        std::snprintf(why, why_size, "%s: %s: the value of a line is 0 or 1", c.word, text);
+      if (!parse_count_text(line, &n) || !parse_count_text(equals + 1, &value)) break;
+      if (!within(k, c, kLineArg, line, n, why, why_size) ||
+          !within(k, c, kLineValueArg, equals + 1, value, why, why_size))
         return false;
-      }
       step->args[step->arg_count++] = n;
       step->args[step->arg_count++] = value;
       return true;
@@ -334,26 +374,24 @@ bool parse_operand(const KindInfo &k, const Command &c, const ArgRule &rule, con
     case ArgType::Number:
       break;
   }
+  if (rule.type == ArgType::Port && is_ppi(k) && !parse_count_text(text, &n)) {
+    std::snprintf(why, why_size, "%s: '%s' is no port of a %s card (0 to %d, or A, B, C%s)", c.word, text, k.name,
+                  last_port(k), k.ppi_channels > 1 ? " with a channel before: 1A" : "");
+    return false;
+  }
   if (rule.type == ArgType::Assignment) {
-    std::snprintf(why, why_size, "%s: '%s' is not LINE=VALUE", c.word, text);
+    std::snprintf(why, why_size, "%s: '%s' is not LINE=VALUE (LINE 0 to %d, VALUE 0 or 1)", c.word, text,
+                  last_line(k));
     return false;
   }
-  if (!parse_number(text, &n)) {
-    std::snprintf(why, why_size, "%s: %s '%s' is not a number", c.word, rule.name, text);
+  if (!parse_count_text(text, &n)) {
+    std::snprintf(why, why_size, "%s: %s '%s' is not a number (decimal, or hexadecimal with 0x; 0 or more)",
+                  c.word, rule.name, text);
     return false;
   }
-  if (n < rule.min || n > rule.max) {
-    std::snprintf(why, why_size, "%s: %s %s is out of range %lld to %lld", c.word, rule.name, text,
-                  rule.min, rule.max);
-    return false;
-  }
+  if (!within(k, c, rule, text, n, why, why_size)) return false;
   step->args[step->arg_count++] = n;
   return true;
-}
-
-// "counter start": the command's words; returns the length written.
-int command_name(const Command &c, char *text, size_t size) {
-  return std::snprintf(text, size, "%s%s%s", c.word, c.subword ? " " : "", c.subword ? c.subword : "");
 }
 
 }  // namespace
@@ -363,17 +401,17 @@ const Command kCommands[] = {
    "every input; with LINEs those inputs", run_read},
   {"read-port", nullptr, 1, 18, 1, {kPortArg}, true, false, nullptr,
    "the inputs of each PORT as a byte", run_read_port},
-  {"write", nullptr, 2, 2, 2, {kLineArg, {"VALUE", ArgType::Number, 0, kByteMax}}, false, true, nullptr,
+  {"write", nullptr, 2, 2, 2, {kLineArg, kLineValueArg}, false, true, nullptr,
    "switch output LINE off (0) or on (1)", run_write},
   {"set", nullptr, 1, 32, 1, {{"LINE=VALUE", ArgType::Assignment, 0, 1}}, true, true, nullptr,
-   "switch outputs: set 5=1 6=0", run_write},
+   "switch outputs, each port in one write: set 5=1 6=0", run_set},
   {"write-port", nullptr, 2, 2, 2, {kPortArg, {"VALUE", ArgType::Number, 0, kByteMax}}, false, true, nullptr,
    "write byte VALUE (0-255) to the outputs of PORT", run_write_port},
   {"readback", nullptr, 0, 0, 0, {}, false, false, nullptr,
    "every output as last written", run_readback},
   {"dir", nullptr, 0, 48, 2, {{"GROUP", ArgType::Group, 0, 0}, {"in|out", ArgType::Direction, 0, 1}}, true,
    true, is_ppi, "8255 cards: the groups' directions; GROUP in|out sets one", run_dir},
-  {"counter", "start", 3, 3, 3, {kCounterArg, {"MODE", ArgType::Number, kAnyIntMin, kAnyInt},
+  {"counter", "start", 3, 3, 3, {kCounterArg, {"MODE", ArgType::Number, 0, kModeMax},
    {"COUNT", ArgType::Number, 0, kWordMax}}, false, false, starts_counters,
    "kestan: start COUNTER (0-2) in MODE (0-5), COUNT 0-65535", run_counter_start},
   {"counter", "read", 1, 1, 1, {kCounterArg}, false, false, has_counters,

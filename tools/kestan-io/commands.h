@@ -23,6 +23,9 @@ struct ArgRule {
   const char *name;
   ArgType type;
   long long min, max;  // Number, and the value of an Assignment
+  // The last one the card at hand has (its last line, port, counter), in
+  // place of max; nullptr: max.
+  int (*last)(const cardio::KindInfo &kind) = nullptr;
 };
 
 struct Command;

@@ -8,6 +8,7 @@
 
 #include "card_state_file.h"
 #include "commands.h"
+#include "number_text.h"
 #include "options.h"
 #include "session.h"
 #include "tool.h"
@@ -31,25 +32,28 @@ struct Program {
 
 // Programs other than the command list. A new one is one more row.
 const Program kPrograms[] = {
-  {"probe", "probe", "is a card of --kind answering at --base? (exit 6: nothing answers)", run_probe},
-  {"scan", "scan", "the bases where a card of --kind answers; busy ones (/proc/ioports) skipped", run_scan},
+  {"probe", "probe", "does a card of --kind answer at --base, by reads alone? (exit 6: no, or cannot tell)", run_probe},
+  {"scan", "scan", "the bases where a card of --kind answers, once per card; busy ones (/proc/ioports) skipped", run_scan},
   {"watch", "watch [LINE...]", "print every input change with its time until Ctrl-C", run_watch},
-  {"serve", "serve --modbus [ADDRESS:]PORT", "the card on Modbus/TCP until Ctrl-C (see Serving below)", run_serve},
+  {"serve", "serve --modbus|--http [ADDRESS:]PORT", "the card on Modbus/TCP, as a web page, or both, until Ctrl-C (see Serving below)",
+   run_serve},
 };
 
 const char kHelpHead[] =
   "Usage: kestan-io [OPTION...] --base ADDRESS COMMAND...\n"
-  "       kestan-io [OPTION...] [--base ADDRESS] probe|scan|watch\n"
-  "       kestan-io [OPTION...] --base ADDRESS serve --modbus [ADDRESS:]PORT [SERVE OPTION...]\n"
+  "       kestan-io [OPTION...] --base ADDRESS probe|watch\n"
+  "       kestan-io [OPTION...] scan\n"
+  "       kestan-io [OPTION...] --base ADDRESS serve --modbus|--http [ADDRESS:]PORT [SERVE OPTION...]\n"
   "\n"
   "Reads and writes a digital I/O card through its library (libkestan.so,\n"
-  "liborvel.so, ...). Numbers are decimal (680), hexadecimal with 0x (0x2A8) or\n"
-  "with a trailing H (2A8H). Options may stand anywhere, as --base 0x2A8 or\n"
-  "--base=0x2A8; after -- everything is a command.\n"
+  "liborvel.so, ...). A base address is hexadecimal (2A8, 2A8H or 0x2A8); every\n"
+  "other number is decimal (90) or hexadecimal with 0x (0x5A), never negative.\n"
+  "Options may stand anywhere, as --base 2A8 or --base=0x2A8; after -- everything\n"
+  "is a command.\n"
   "\n"
   "Options:\n"
   "  --kind KIND     kestan (default), orvel, sarrow, pellin, fenmar, wendal, dulvar\n"
-  "  --base ADDRESS  the card's base address, as set on its switches\n"
+  "  --base ADDRESS  the card's base address, as set on its switches (200 to 3FF)\n"
   "  --card N        the card number in the library's table (default 0)\n"
   "  --irq N         fenmar, wendal, dulvar: the card's interrupt level (default 5)\n"
   "  --simulator     the simulated PC instead of the real ports (KESTAN_IOPORT=simulator;\n"
@@ -92,18 +96,25 @@ const char kHelpTail[] =
   "file meanwhile: other runs on that card end with status 8. Serve options:\n"
   "  --modbus [ADDRESS:]PORT  where to listen; 127.0.0.1 unless ADDRESS is given\n"
   "                           (0.0.0.0: every interface; port 0: the system chooses)\n"
-  "  --allow-writes           accept writes (else every write gets exception 01H)\n"
+  "  --http [ADDRESS:]PORT    the card's panel as a web page at http://ADDRESS:PORT/,\n"
+  "                           live, with a JSON API under /api/ (alone or with --modbus)\n"
+  "  --max-pages N            pages open at once, 1 to 256 (default 32)\n"
+  "  --allow-writes           accept writes (else every write gets exception 01H or 403)\n"
   "  --max-clients N          clients at once, 1 to 1000 (default 16)\n"
   "  --max-per-peer N         clients at once from one address (default 8)\n"
   "  --idle-timeout SECONDS   drop a client without a whole request that long (default 60)\n"
   "  kestan-io --simulator --base 0x2A8 serve --modbus 1502 --allow-writes\n"
+  "  kestan-io --simulator --base 0x2A8 serve --http 8080 --allow-writes\n"
   "\n"
   "Exit status: 0 done; 1 the library refused a call (the message names the call and\n"
-  "the code, e.g. \"Invalid_Channel_Number (12)\", and what to do); 2 the command line\n"
+  "the code, e.g. \"Invalid_Base_Address (4)\", and what to do); 2 the command line\n"
   "is wrong; 3 the port layer is not installed; 4 no right to the card's ports (root\n"
   "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
   "6 probe: nothing answers; 7 serve: the address cannot be listened on; 8 the card\n"
-  "is in use (another program, such as a kestan-io serve, held it for 2 seconds).\n";
+  "is in use (another program, such as a kestan-io serve, held it for 2 seconds);\n"
+  "9 the results could not be written to standard output. Every line and value is\n"
+  "checked against the card before the first port access (status 2, with the limit);\n"
+  "with --json a failure is also {\"error\":{\"status\":N,\"message\":...}} on stdout.\n";
 
 void print_help() {
   std::printf(kHelpHead);
@@ -167,7 +178,7 @@ int run_watch(const Options &o, int argc, char **argv) {
     for (unsigned char &l : lines) l = 0;
     for (int i = 0; i < argc; ++i) {
       long long line = 0;
-      if (!parse_number(argv[i], &line) || line < 0 || line >= o.kind->input_lines) {
+      if (!cardio::parse_count_text(argv[i], &line) || line >= o.kind->input_lines) {
         char why[128];
         std::snprintf(why, sizeof why, "watch: LINE '%s' is not a line of a %s card (0-%d)", argv[i],
                       o.kind->name, o.kind->input_lines - 1);
@@ -187,7 +198,15 @@ int run_watch(const Options &o, int argc, char **argv) {
   return code == kExitLibraryError ? library_error(session, "watch", refused) : code;
 }
 
-int main(int argc, char **argv) {
+// --json before "--", seen before the line is parsed: a mistake in the
+// line is then said as JSON too.
+static bool asks_for_json(int argc, char **argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+    if (std::strcmp(argv[i], "--json") == 0) return true;
+  return false;
+}
+
+static int run_line(int argc, char **argv) {
   Options options;
   static char *operands[kMaxOperands];
   int count = 0;
@@ -207,4 +226,9 @@ int main(int argc, char **argv) {
   choose_port_layer(options);
   if (const Program *program = find_program(operands[0])) return program->run(options, count - 1, operands + 1);
   return run_commands(options, count, operands);
+}
+
+int main(int argc, char **argv) {
+  report_errors_as_json(asks_for_json(argc, argv));
+  return finish_output(run_line(argc, argv));
 }

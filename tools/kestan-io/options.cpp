@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "number_text.h"
+
 namespace {
 
 // PassOn: an option of one program (serve), handed on to it among the
 // operands as "--name" and, with Value, its value.
-enum class Takes { Nothing, Number, Kind, PassOn, PassOnValue };
+enum class Takes { Nothing, Number, Base, Kind, PassOn, PassOnValue };
 
 struct OptionRule {
   const char *name;  // without the dashes
@@ -21,7 +23,7 @@ struct OptionRule {
 };
 
 const OptionRule kOptions[] = {
-  {"base", 0, Takes::Number, [](Options *o, long long n, const cardio::KindInfo *) { o->base = n; o->have_base = true; }},
+  {"base", 0, Takes::Base, [](Options *o, long long n, const cardio::KindInfo *) { o->base = n; o->have_base = true; }},
   {"card", 0, Takes::Number, [](Options *o, long long n, const cardio::KindInfo *) { o->card = n; }},
   {"irq", 0, Takes::Number, [](Options *o, long long n, const cardio::KindInfo *) { o->irq = n; }},
   {"kind", 0, Takes::Kind, [](Options *o, long long, const cardio::KindInfo *k) { o->kind = k; }},
@@ -36,7 +38,47 @@ const OptionRule kOptions[] = {
   {"max-clients", 0, Takes::PassOnValue, nullptr, "--max-clients"},
   {"max-per-peer", 0, Takes::PassOnValue, nullptr, "--max-per-peer"},
   {"idle-timeout", 0, Takes::PassOnValue, nullptr, "--idle-timeout"},
+  {"http", 0, Takes::PassOnValue, nullptr, "--http"},
+  {"max-pages", 0, Takes::PassOnValue, nullptr, "--max-pages"},
 };
+
+// A base past the cards' window: said with the limit, and for a number that
+// was meant as decimal (680 for 2A8H), with what it is in hexadecimal.
+void say_base_past_window(const char *text, long long base, char *why, size_t why_size) {
+  long long decimal = 0;
+  if (cardio::parse_count_text(text, &decimal) && std::strspn(text, "0123456789") == std::strlen(text) &&
+      decimal >= cardio::kCardWindowFirst && decimal <= cardio::kCardWindowLast)
+    std::snprintf(why, why_size, "--base %s is %llXH, past %XH (bases are hexadecimal: decimal %lld is %llXH)",
+                  text, base, cardio::kCardWindowLast, decimal, decimal);
+  else
+    std::snprintf(why, why_size, "--base %s is %llXH, past %XH, the last port a card sits at", text, base,
+                  cardio::kCardWindowLast);
+}
+
+bool parse_option_number(const OptionRule &rule, const char *value, long long *number, char *why,
+                         size_t why_size) {
+  if (rule.takes == Takes::Base) {
+    if (!cardio::parse_base_text(value, number)) {
+      std::snprintf(why, why_size, "--base '%s' is no base address (hexadecimal: 2A8, 2A8H or 0x2A8)", value);
+      return false;
+    }
+    if (*number > cardio::kCardWindowLast) {
+      say_base_past_window(value, *number, why, why_size);
+      return false;
+    }
+    return true;
+  }
+  if (!cardio::parse_count_text(value, number)) {
+    std::snprintf(why, why_size, "--%s '%s' is not a number (decimal, or hexadecimal with 0x; 0 or more)",
+                  rule.name, value);
+    return false;
+  }
+  if (*number > INT_MAX) {
+    std::snprintf(why, why_size, "--%s %s is out of range 0 to %d", rule.name, value, INT_MAX);
+    return false;
+  }
+  return true;
+}
 
 // An argument that begins with a dash but is a number ("-1") is an operand.
 bool looks_like_option(const char *text) {
@@ -63,32 +105,6 @@ const OptionRule *find_option(const char *text, const char **inline_value) {
 }
 
 }  // namespace
-
-bool parse_number(const char *text, long long *value) {
-  const char *p = text;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  size_t length = std::strlen(p);
-  int base = 10;
-  char digits[32];
-  if (length > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-    base = 16;
-    p += 2;
-    length -= 2;
-  } else if (length > 1 && (p[length - 1] == 'h' || p[length - 1] == 'H')) {
-    base = 16;
-    --length;
-  }
-  if (length == 0 || length >= sizeof digits) return false;
-  std::memcpy(digits, p, length);
-  digits[length] = '\0';
-  char *end = nullptr;
-  unsigned long long magnitude = std::strtoull(digits, &end, base);
-  if (*end != '\0' || digits[0] == '-' || digits[0] == '+' || digits[0] == ' ') return false;
-  if (magnitude > static_cast<unsigned long long>(LLONG_MAX)) return false;
-  *value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-  return true;
-}
 
 bool parse_options(int argc, char **argv, Options *options, char **operands, int *count,
                    char *why, size_t why_size) {
@@ -153,10 +169,7 @@ bool parse_options(int argc, char **argv, Options *options, char **operands, int
       continue;
     }
     long long number = 0;
-    if (!parse_number(value, &number) || number < INT_MIN || number > INT_MAX) {
-      std::snprintf(why, why_size, "--%s needs a number", rule->name);
-      return false;
-    }
+    if (!parse_option_number(*rule, value, &number, why, why_size)) return false;
     rule->apply(options, number, nullptr);
   }
   if (!options->kind) options->kind = &cardio::kind_info(cardio::Kind::Kestan);

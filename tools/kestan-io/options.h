@@ -1,5 +1,6 @@
-// kestan-io's options, GNU style: anywhere on the line, "--base 0x2A8" or
-// "--base=0x2A8", and "--" before operands that look like options.
+// kestan-io's options, GNU style: anywhere on the line, "--base 2A8" or
+// "--base=0x2A8", and "--" before operands that look like options. Numbers
+// as number_text.h reads them: the base hexadecimal, the others decimal or 0x.
 #ifndef KESTAN_IO_OPTIONS_H
 #define KESTAN_IO_OPTIONS_H
 
@@ -27,8 +28,5 @@ struct Options {
 // returns false.
 bool parse_options(int argc, char **argv, Options *options, char **operands, int *count,
                    char *why, size_t why_size);
-
-// Parses a number as "680", "0x2A8", "2A8H" or "-1". False if it is none.
-bool parse_number(const char *text, long long *value);
 
 #endif

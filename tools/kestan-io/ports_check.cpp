@@ -13,11 +13,6 @@ const char kIoportsFile[] = "/proc/ioports";
 
 }  // namespace
 
-int usage_error(const char *why) {
-  std::fprintf(stderr, "kestan-io: %s (kestan-io --help tells more)\n", why);
-  return kExitUsage;
-}
-
 void choose_port_layer(const Options &options) {
   if (options.layer == PortLayer::Simulator) setenv("KESTAN_IOPORT", "simulator", 1);
   if (options.layer == PortLayer::Hardware) setenv("KESTAN_IOPORT", "hardware", 1);
@@ -65,21 +60,17 @@ int check_ports(const Options &options, int base, int length, bool writes) {
   char reason[600] = "";
   int rights = io_rights(static_cast<unsigned short>(base), static_cast<unsigned short>(length), reason,
                          sizeof reason);
-  if (rights == IO_RIGHTS_NO_LAYER) {
-    std::fprintf(stderr, "kestan-io: %s\n", reason);
-    return kExitNoLayer;
-  }
+  // The port layer says on stderr itself why it could not be loaded.
+  if (rights == IO_RIGHTS_NO_LAYER) return tool_failure(kExitNoLayer, reason, true);
   char owner[160];
   if (writes && !options.force && !on_simulator() && ports_busy(base, length, owner, sizeof owner)) {
-    std::fprintf(stderr,
-                 "kestan-io: ports %03X-%03X belong to a kernel driver (%s): nothing written. Remedy: "
-                 "give the card another address, or --force if you are sure the card is there.\n",
-                 base, base + length - 1, owner);
-    return kExitBusy;
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "ports %03X-%03X belong to a kernel driver (%s): nothing written. Remedy: "
+                  "give the card another address, or --force if you are sure the card is there.",
+                  base, base + length - 1, owner);
+    return tool_failure(kExitBusy, text);
   }
-  if (rights != IO_RIGHTS_OK) {
-    std::fprintf(stderr, "kestan-io: %s\n", reason);
-    return kExitNoRights;
-  }
+  if (rights != IO_RIGHTS_OK) return tool_failure(kExitNoRights, reason);
   return kExitOk;
 }

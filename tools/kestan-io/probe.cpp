@@ -1,88 +1,70 @@
 // probe and scan: is a card of the kind answering at a base, and at which
-// bases. Both only read: the ports a card of the kind answers on (its inputs
-// and 8255 ports, never a control register), and on the Kestan card the
-// counters, latched twice a few milliseconds apart. A bus with no card reads
-// FFH everywhere; a counter that keeps its count is not counting (or was
-// never started). Neither goes through the card library, whose initialising
-// call would claim the range and, on the 8255 cards, reprogram the chips.
+// bases. Both only read (card_signature.h tells what they look for). Neither
+// goes through the card library, whose initialising call would claim the
+// range and, on the 8255 cards, reprogram the chips.
 #include <cstdio>
-#include <ctime>
 
+#include "card_json.h"
+#include "card_signature.h"
 #include "ioport.h"
 #include "tool.h"
 
 namespace {
 
-constexpr int kWindowFirst = 0x200, kWindowLength = 0x200;
-constexpr int kCounterControl = 7;  // Kestan: 8254 control register
-constexpr int kCounterData = 4;     // counter k at + 4 + k
-constexpr int kKestanCounters = 3;
-
-struct Answer {
-  int read;      // ports read
-  int not_ff;    // of them not FFH
-  int counting;  // Kestan counters whose count moved (-1: not a Kestan card)
-};
-
-// The offsets a probe reads: what the card answers on when it is there.
-int probe_offsets(const cardio::KindInfo &k, int *offsets) {
-  int n = 0;
-  if (k.ppi_channels == 0) {
-    for (int p = 0; p < k.ports; ++p) offsets[n++] = p;  // input ports at + 0 (sarrow: the data word)
-  } else {
-    for (int c = 0; c < k.ppi_channels; ++c)
-      for (int p = 0; p < 3; ++p) offsets[n++] = 4 * c + p;
+const char *verdict_name(Verdict v) {
+  switch (v) {
+    case Verdict::Answers: return "answers";
+    case Verdict::Silent: return "silent";
+    case Verdict::OtherCard: return "other-card";
+    case Verdict::CannotTell: return "cannot-tell";
   }
-  return n;
+  return "";
 }
 
-unsigned latch_counter(int base, int counter) {
-  io_out8(static_cast<unsigned short>(base + kCounterControl), static_cast<unsigned char>(counter << 6));
-  const unsigned short data = static_cast<unsigned short>(base + kCounterData + counter);
-  const unsigned low = io_in8(data);
-  return low | (static_cast<unsigned>(io_in8(data)) << 8);
+// What the verdict means, after "0x2A8: ".
+void say_verdict(const cardio::KindInfo &k, const Signature &s) {
+  switch (s.verdict) {
+    case Verdict::Answers:
+      std::printf("a %s card answers (%d of %d ports not FFH", k.name, s.not_ff, s.read);
+      if (s.counting >= 0) std::printf(", %d of %d counters counting", s.counting, k.counters);
+      std::printf(")%s\n", s.inputs_float ? "; its inputs all read 1: its test cable is out, or nothing drives them"
+                                          : "");
+      return;
+    case Verdict::Silent:
+      std::printf("nothing answers (%d ports read FFH): no card, or a %s card whose lines all read 1 "
+                  "(its test cable out, every line an input); cannot tell which\n",
+                  s.read, k.name);
+      return;
+    case Verdict::OtherCard:
+      if (s.telling_port >= 0)
+        std::printf("no %s card: port %03XH answers where a %s card reads FFH (another card's ports)\n", k.name,
+                    s.telling_port, k.name);
+      else
+        std::printf("no %s card: its ports answer but its counters read FFH (another card's ports)\n", k.name);
+      return;
+    case Verdict::CannotTell:
+      std::printf("its ports answer as a %s card's would, but so does port %03XH below them: part of another "
+                  "card, or a %s card beside it; cannot tell which\n",
+                  k.name, s.telling_port, k.name);
+      return;
+  }
 }
 
-Answer probe_base(const cardio::KindInfo &k, int base) {
-  Answer a{0, 0, -1};
-  int offsets[32];
-  const int n = probe_offsets(k, offsets);
-  for (int i = 0; i < n; ++i) {
-    ++a.read;
-    if (io_in8(static_cast<unsigned short>(base + offsets[i])) != 0xFF) ++a.not_ff;
-  }
-  if (k.kind == cardio::Kind::Kestan) {
-    unsigned before[kKestanCounters];
-    for (int c = 0; c < kKestanCounters; ++c) before[c] = latch_counter(base, c);
-    timespec pause = {0, 3000000};
-    nanosleep(&pause, nullptr);
-    a.counting = 0;
-    for (int c = 0; c < kKestanCounters; ++c)
-      if (latch_counter(base, c) != before[c]) ++a.counting;
-  }
-  return a;
-}
-
-bool answers(const Answer &a) { return a.not_ff > 0 || a.counting > 0; }
-
-void print_answer(const Options &o, int base, const Answer &a, const char *busy) {
-  const bool yes = answers(a);
+void print_signature(const Options &o, int base, const Signature &s, const char *busy) {
   if (o.json) {
-    std::printf("{\"kind\":\"%s\",\"base\":%d,\"answers\":%s,\"ports_not_ff\":%d,\"ports_read\":%d",
-                o.kind->name, base, yes ? "true" : "false", a.not_ff, a.read);
-    if (a.counting >= 0) std::printf(",\"counters_counting\":%d", a.counting);
-    if (busy) std::printf(",\"busy\":\"%s\"", busy);
-    std::printf("}\n");
-    return;
+    cardio::Json answer{{"kind", o.kind->name}, {"base", base}, {"answers", s.verdict == Verdict::Answers},
+                        {"verdict", busy ? "busy" : verdict_name(s.verdict)}, {"ports_not_ff", s.not_ff},
+                        {"ports_read", s.read}};
+    if (s.counting >= 0) answer["counters_counting"] = s.counting;
+    if (s.verdict == Verdict::Answers) answer["inputs_float"] = s.inputs_float;
+    if (busy) answer["busy"] = busy;
+    return cardio::print_json(answer);
   }
   std::printf("0x%03X: ", base);
-  if (busy) {
+  if (busy)
     std::printf("busy (%s), not read\n", busy);
-    return;
-  }
-  std::printf("%s (%d of %d ports not FFH", yes ? "a card answers" : "nothing answers", a.not_ff, a.read);
-  if (a.counting >= 0) std::printf(", %d of 3 counters counting", a.counting);
-  std::printf(")\n");
+  else
+    say_verdict(*o.kind, s);
 }
 
 }  // namespace
@@ -90,23 +72,36 @@ void print_answer(const Options &o, int base, const Answer &a, const char *busy)
 int run_probe(const Options &o, int argc, char **) {
   if (argc > 0) return usage_error("probe takes no operands");
   if (!o.have_base) return usage_error("--base ADDRESS is missing");
-  int code = check_ports(o, static_cast<int>(o.base), o.kind->decoded_ports, o.kind->kind == cardio::Kind::Kestan);
+  const int base = static_cast<int>(o.base);
+  // The port below tells whether the range starts a card: it is read too.
+  int code = check_ports(o, base > cardio::kCardWindowFirst ? base - 1 : base, o.kind->decoded_ports + 1, false);
   if (code != kExitOk) return code;
-  Answer a = probe_base(*o.kind, static_cast<int>(o.base));
-  print_answer(o, static_cast<int>(o.base), a, nullptr);
-  return answers(a) ? kExitOk : kExitNoCard;
+  Signature s = read_signature(*o.kind, base, base <= cardio::kCardWindowFirst);
+  print_signature(o, base, s, nullptr);
+  return s.verdict == Verdict::Answers ? kExitOk : kExitNoCard;
 }
 
+// Every base of the kind, upwards; a card found is reported once, and the
+// bases inside it are not read as cards of their own.
 int run_scan(const Options &o, int argc, char **) {
   if (argc > 0) return usage_error("scan takes no operands");
   const cardio::KindInfo &k = *o.kind;
-  int code = check_ports(o, kWindowFirst, kWindowLength, false);
+  const int window = cardio::kCardWindowLast + 1 - cardio::kCardWindowFirst;
+  int code = check_ports(o, cardio::kCardWindowFirst, window, false);
   if (code != kExitOk) return code;
+  int card_end = 0;  // one past the last card found
   for (int base = k.base_first; base <= k.base_last; base += k.base_step) {
+    if (base < card_end) continue;
     char owner[160];
     const bool busy = !o.force && !on_simulator() && ports_busy(base, k.decoded_ports, owner, sizeof owner);
-    Answer a = busy ? Answer{0, 0, -1} : probe_base(k, base);
-    if (busy || answers(a)) print_answer(o, base, a, busy ? owner : nullptr);
+    if (busy) {
+      print_signature(o, base, Signature{Verdict::Silent, 0, 0, -1, false, -1}, owner);
+      continue;
+    }
+    Signature s = read_signature(k, base, base == card_end || base <= cardio::kCardWindowFirst);
+    if (s.verdict != Verdict::Answers) continue;
+    print_signature(o, base, s, nullptr);
+    card_end = base + k.decoded_ports;
   }
   return kExitOk;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "card_json.h"
 #include "error_text.h"
 #include "tool.h"
 
@@ -12,8 +13,8 @@ int library_error(const Session &session, const char *asked, int code) {
   const char *call = cardio::call_name(session.card.info->kind, session.card.last_call);
   std::fprintf(stderr, "kestan-io: %s: %s%s%s\n", asked, call, *call ? ": " : "", text);
   if (session.json)
-    std::printf("{\"error\":{\"asked\":\"%s\",\"call\":\"%s\",\"code\":%d,\"name\":\"%s\"}}\n", asked, call,
-                code, cardio::code_name(session.card.info->kind, code));
+    cardio::print_json(cardio::Json{{"error", {{"asked", asked}, {"call", call}, {"code", code},
+                                                {"name", cardio::code_name(session.card.info->kind, code)}}}});
   return kExitLibraryError;
 }
 
@@ -33,10 +34,7 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
   cardio::CardState kept{};
   bool have_state = library_accepts &&
                     cardio::state_file_open(state, dir, k.kind, static_cast<int>(o.base), why, sizeof why);
-  if (library_accepts && !have_state && state->in_use) {
-    std::fprintf(stderr, "kestan-io: %s\n", why);
-    return kExitInUse;
-  }
+  if (library_accepts && !have_state && state->in_use) return tool_failure(kExitInUse, why);
   if (library_accepts && !have_state)
     std::fprintf(stderr, "kestan-io: warning: %s; outputs this run did not write may be switched off\n", why);
   else

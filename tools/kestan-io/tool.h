@@ -16,9 +16,18 @@ constexpr int kExitBusy = 5;          // the ports belong to the kernel (see --f
 constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
 constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
 constexpr int kExitInUse = 8;         // another program (a kestan-io serve) holds the card
+constexpr int kExitOutput = 9;        // the results could not be written to stdout
 
-// One line on stderr, "kestan-io: why (kestan-io --help tells more)"; returns kExitUsage.
+// With --json every failure is also a JSON object on stdout.
+void report_errors_as_json(bool on);
+// "kestan-io: message" on stderr (unless said_already: the port layer has
+// said it) and, with --json, {"error":{"status":N,"message":...}} on stdout;
+// returns status.
+int tool_failure(int status, const char *message, bool said_already = false);
+// "kestan-io: why (kestan-io --help tells more)"; returns kExitUsage.
 int usage_error(const char *why);
+// status, or kExitOutput when what was printed could not be written.
+int finish_output(int status);
 
 // Sets KESTAN_IOPORT for --simulator / --hardware, before the first port call.
 void choose_port_layer(const Options &options);

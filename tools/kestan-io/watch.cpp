@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "card_access.h"
+#include "card_json.h"
 #include "tool.h"
 #include "watch.h"
 
@@ -26,8 +27,9 @@ void print_change(bool json, int line, unsigned value) {
   timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   if (json) {
-    std::printf("{\"time\":%lld.%06ld,\"line\":%d,\"input\":%u}\n", static_cast<long long>(now.tv_sec),
-                now.tv_nsec / 1000, line, value);
+    // Seconds since the epoch, to the microsecond.
+    const double time = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec / 1000) / 1e6;
+    cardio::print_json(cardio::Json{{"time", time}, {"line", line}, {"input", value}});
   } else {
     tm local;
     localtime_r(&now.tv_sec, &local);
@@ -72,7 +74,7 @@ int watch_inputs(cardio::Card &card, bool json, const unsigned char *lines, int 
       last[p] = now;
     }
     first = false;
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0) return kExitOutput;  // nobody can read the changes any more
     next_poll(&at);
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
   }

@@ -2,15 +2,21 @@
 // session shares (panels under Wine, kestan-io, a learner's own program),
 // run by hand: what is plugged and claimed, cables, input lines driven
 // from outside, line changes as they happen, the last port accesses.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "sim_commands.h"
 
+#ifndef KIT_VERSION
+#define KIT_VERSION "0"
+#endif
+
 namespace {
 
 const char kHelp[] =
   "Usage: kestan-sim COMMAND [ARGUMENT...]\n"
+  "       kestan-sim --help | --version\n"
   "\n"
   "Runs the simulated PC by hand. Every simulator-build program of your session\n"
   "(the panels and samples under Wine, kestan-io --simulator, your own program\n"
@@ -20,7 +26,10 @@ const char kHelp[] =
   "The PC is the file KESTAN_SIM_PC names (default $XDG_RUNTIME_DIR/kestan-sim.pc,\n"
   "else /tmp/kestan-sim-$USER.pc); a new PC gets the rack of KESTAN_SIM_RACK\n"
   "(default: a Kestan card at 2A8H), and reset puts in the rack KESTAN_SIM_RACK\n"
-  "names (or the default one). Bases are hexadecimal (2A8, 2A8H or 0x2A8).\n"
+  "names (or the default one); a rack or plug that names an unknown kind, a base the\n"
+  "kind cannot sit at (off its step, or a port outside 200H-3FFH) or overlapping\n"
+  "cards changes nothing. Bases are hexadecimal (2A8, 2A8H or 0x2A8); banks, lines\n"
+  "and counts are decimal or 0x (0x7).\n"
   "\n"
   "Commands:\n"
   "%s"
@@ -35,7 +44,9 @@ const char kHelp[] =
   "  kestan-sim set 2A8 0 7 1                        # input lamp 7 lights\n"
   "\n"
   "Exit status: 0 done; 1 the simulated PC refused (no card at that base, no\n"
-  "such bank, range occupied, unknown kind); 2 the command line is wrong.\n";
+  "such bank, range occupied, unknown kind, a base the kind cannot sit at, a rack\n"
+  "it cannot plug); 2 the command line is wrong; 3 what it printed could not be\n"
+  "written to standard output.\n";
 
 void print_help() {
   char list[2048] = "";
@@ -46,6 +57,14 @@ void print_help() {
     used += std::snprintf(list + used, sizeof list - used, "  %-28s %s\n", words, kSimCommands[i].help);
   }
   std::printf(kHelp, list);
+}
+
+// status, or kExitOutput when what was printed could not be written.
+int finish_output(int status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  std::fprintf(stderr, "kestan-sim: what it printed could not be written to standard output (%s)\n",
+               std::strerror(errno));
+  return status == kExitOk ? kExitOutput : status;
 }
 
 }  // namespace
@@ -62,14 +81,18 @@ int main(int argc, char **argv) {
   if (argc < 2) return usage_error("no command");
   if (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")) {
     print_help();
-    return kExitOk;
+    return finish_output(kExitOk);
+  }
+  if (!std::strcmp(argv[1], "-V") || !std::strcmp(argv[1], "--version")) {
+    std::printf("kestan-sim %s\n", KIT_VERSION);
+    return finish_output(kExitOk);
   }
   for (int i = 0; i < kSimCommandCount; ++i) {
     const SimCommand &c = kSimCommands[i];
     if (std::strcmp(argv[1], c.word) != 0) continue;
     int count = argc - 2;
     if (count < c.min_args || count > c.max_args) return usage_error("wrong number of arguments for", c.word);
-    return c.run(argv + 2, count);
+    return finish_output(c.run(argv + 2, count));
   }
   return usage_error("unknown command", argv[1]);
 }

@@ -11,6 +11,7 @@
 #include "card_records.h"
 #include "iosim.h"
 #include "kestan_registers.h"
+#include "number_text.h"
 #include "orvel_registers.h"
 #include "pellin_registers.h"
 #include "ppi8255_mode.h"
@@ -26,22 +27,17 @@ constexpr int kMaxClaims = 64;
 
 // A base address in hexadecimal: 2A8, 2A8H, 0x2A8.
 bool parse_base(const char *text, unsigned short *base) {
-  const char *p = text;
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
-  char *end = nullptr;
-  unsigned long v = std::strtoul(p, &end, 16);
-  if (end == p) return false;
-  if (*end == 'h' || *end == 'H') ++end;
-  if (*end || v > 0xFFFF) return false;
-  *base = static_cast<unsigned short>(v);
+  long long value = 0;
+  if (!cardio::parse_base_text(text, &value)) return false;
+  *base = static_cast<unsigned short>(value);
   return true;
 }
 
+// Any other number: decimal or 0x, within min to max.
 bool parse_number(const char *text, long min, long max, long *value) {
-  char *end = nullptr;
-  long v = std::strtol(text, &end, 10);
-  if (end == text || *end || v < min || v > max) return false;
-  *value = v;
+  long long v = 0;
+  if (!cardio::parse_count_text(text, &v) || v < min || v > max) return false;
+  *value = static_cast<long>(v);
   return true;
 }
 
@@ -54,6 +50,7 @@ const char *result_text(int result) {
                                     "sarrow, pellin, fenmar, wendal, dulvar)";
     case IOSIM_NO_CARD: return "no card has its base there (kestan-sim status lists the cards)";
     case IOSIM_BAD_BANK: return "the card has no such bank of lines (kestan-sim --help lists them)";
+    case IOSIM_BAD_BASE: return "that kind of card cannot sit at that base";
     default: return "refused";
   }
 }
@@ -143,7 +140,16 @@ void forget_records(int base) {
   cardio::forget_card_records(dir, base);
 }
 
+// The rack KESTAN_SIM_RACK gives, checked whole before anything changes.
+int refuse_bad_rack(const char *text) {
+  char why[256];
+  if (iosim_check_rack(text, why, sizeof why) == IOSIM_OK) return kExitOk;
+  std::fprintf(stderr, "kestan-sim: KESTAN_SIM_RACK: %s; the simulated PC is as it was\n", why);
+  return kExitRefused;
+}
+
 int reset(char **, int) {
+  if (int refused = refuse_bad_rack(std::getenv("KESTAN_SIM_RACK"))) return refused;
   iosim_reset();
   forget_records(-1);
   std::printf("simulated PC reset to its rack\n");
@@ -157,6 +163,11 @@ int plug(char **args, int) {
   if (!at || at == args[0] || static_cast<size_t>(at - args[0]) >= sizeof kind || !parse_base(at + 1, &base))
     return usage_error("want KIND@BASE, e.g. orvel@300, not", args[0]);
   std::snprintf(kind, sizeof kind, "%.*s", static_cast<int>(at - args[0]), args[0]);
+  char why[256];
+  if (iosim_check_rack(args[0], why, sizeof why) != IOSIM_OK) {
+    std::fprintf(stderr, "kestan-sim: %s\n", why);
+    return kExitRefused;
+  }
   char done[64];
   std::snprintf(done, sizeof done, "%s plugged at %XH", kind, base);
   int code = iosim_plug(kind, base);

@@ -6,6 +6,7 @@
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;  // the simulated PC refused (no card there, no such bank, ...)
 constexpr int kExitUsage = 2;    // the command line is wrong
+constexpr int kExitOutput = 3;   // what it printed could not be written to stdout
 
 struct SimCommand {
   const char *word;

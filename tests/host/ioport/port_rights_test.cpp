@@ -101,19 +101,24 @@ TEST_F(PortRights, RightsAlreadyHeldAreUsedWhenAskingIsRefused) {
 
 TEST_F(PortRights, RefusalsNameTheCauseAndTheRemedy) {
   struct Case {
+    int error;
     bool locked;
     int verdict;
     const char *says;
   };
-  for (const Case &c : {Case{false, IO_RIGHTS_REFUSED, "CAP_SYS_RAWIO"},
-                        Case{true, IO_RIGHTS_LOCKDOWN, "the kernel is locked down"}}) {
+  for (const Case &c : {Case{EPERM, false, IO_RIGHTS_REFUSED, "CAP_SYS_RAWIO"},
+                        Case{EPERM, true, IO_RIGHTS_LOCKDOWN, "the kernel is locked down"},
+                        Case{ENOSYS, false, IO_RIGHTS_REFUSED, "this kernel gives user programs no port access"}}) {
     SetUp();
-    g_ioperm_error = EPERM;
+    g_ioperm_error = c.error;
     g_locked = c.locked;
     char reason[512] = "";
     EXPECT_EQ(c.verdict, io_rights_check(0x2A8, 8, reason));
     EXPECT_NE(nullptr, std::strstr(reason, c.says)) << reason;
     EXPECT_NE(nullptr, std::strstr(reason, "KESTAN_IOPORT=simulator")) << reason;
+    if (c.error == ENOSYS) {
+      EXPECT_EQ(nullptr, std::strstr(reason, "run as root")) << "root would not help";
+    }
     EXPECT_EQ(c.verdict, ioport::thread_may_access(0x2AC, 1)) << "refused for the rest of the run";
     EXPECT_EQ(1u, g_asked.size());
   }

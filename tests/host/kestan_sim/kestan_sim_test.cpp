@@ -77,18 +77,34 @@ TEST_F(KestanSim, StatusShowsWhatAnotherProgramWroteAndSetDrivesAnInput) {
   EXPECT_TRUE(has(run(kIo + " read 7").out, "input 7: 0"));
   ToolRun j = run(kSim + " journal 2");
   EXPECT_TRUE(has(j.out, "in8   02A8  A0\n  in8   02A8  20\n")) << j.out;
+  // set writes a port once with all its lines: the journal holds one write.
+  ASSERT_EQ(0, run(kIo + " set 0=1 1=1 2=1 3=1").exit_code);
+  EXPECT_TRUE(has(run(kSim + " journal 2").out, "  in8   02A8  20\n  out8  02A8  2F\n")) << "one write, output 5 kept";
+  // probe tells a card whose cable is out from no card.
+  EXPECT_EQ(0, run(kSim + " cable 2A8 off").exit_code);
+  ToolRun probe = run(kIo + " probe");
+  EXPECT_EQ(0, probe.exit_code) << "the card is there: " << probe.out;
+  EXPECT_TRUE(has(probe.out, "its inputs all read 1: its test cable is out")) << probe.out;
 }
 
 TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
   EXPECT_EQ(0, run(kSim + " plug orvel@300").exit_code);
   EXPECT_TRUE(has(run(kSim + " status").out, "orvel@300 (16 ports")) << run(kSim + " status").out;
   const struct {
-    const char *command;
+    std::string command;  // after kestan-sim when it starts with a blank
     int code;
     const char *said;
   } refusals[] = {
-      {" plug kestan@2AC", 1, "occupied"},
-      {" plug nosuch@200", 1, "no model of that card kind"},
+      {" plug kestan@2B0", 1, "occupied"},
+      {" plug kestan@2AC", 1, "a kestan card sits at a multiple of 8H from 200H to 3F8H"},
+      {" plug kestan@3FC", 1, "its 8 ports inside 200H-3FFH"},
+      {" plug dulvar@3F0", 1, "a dulvar card sits at a multiple of 8H from 200H to 3E8H"},
+      {" plug kestan@FFFC", 1, "a kestan card sits at"},
+      {"KESTAN_SIM_RACK=bogus@300 " + kSim + " reset", 1, "bogus@300: no model of that kind"},
+      {"KESTAN_SIM_RACK='kestan@2A8;' " + kSim + " reset", 1, "\"kestan@2A8;\" is no entry"},
+      {"KESTAN_SIM_RACK=kestan@2A9 " + kSim + " reset", 1, "kestan@2A9: a kestan card sits at"},
+      {" set 2A8 0 0x20 1", 2, "line from 0 to 31"},
+      {" plug nosuch@200", 1, "no model of that kind"},
       {" unplug 240", 1, "no card has its base there"},
       {" set 2A8 3 0 1", 1, "no such bank"},
       {" set 2A8 0 32 1", 2, "line from 0 to 31"},
@@ -97,12 +113,17 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
       {" frobnicate", 2, "unknown command"},
       {" unplug", 2, "wrong number of arguments"},
   };
+  ASSERT_EQ(0, run(kSim + " plug kestan@2B0").exit_code);
   for (const auto &k : refusals) {
-    ToolRun r = run(kSim + k.command);
+    ToolRun r = run(k.command[0] == ' ' ? kSim + k.command : k.command);
     EXPECT_EQ(k.code, r.exit_code) << k.command;
     EXPECT_TRUE(has(r.err, k.said)) << k.command << ": " << r.err;
     EXPECT_EQ("", r.out) << k.command;
   }
+  EXPECT_TRUE(has(run(kSim + " status").out, "kestan@2A8 (8 ports")) << "a refused rack changes nothing";
+  EXPECT_EQ(0, run(kSim + " set 2B0 0 0x7 1").exit_code) << "lines decimal or 0x";
+  const int full = std::system((kSim + " status >/dev/full 2>/dev/null").c_str());
+  EXPECT_EQ(3, WEXITSTATUS(full)) << "a full stdout is a failure";
   EXPECT_EQ(0, run(kSim + " unplug 300").exit_code);
   EXPECT_EQ(0, run(kIo + " write 1 1").exit_code);
   EXPECT_EQ(0, run(kSim + " reset").exit_code);
@@ -117,6 +138,27 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
   EXPECT_EQ(0, help.exit_code);
   for (const char *word : {"status", "reset", "plug", "unplug", "cable", "set", "release", "watch", "journal"})
     EXPECT_TRUE(has(help.out, std::string("  ") + word + " ")) << word;
+}
+
+// The default rack's Kestan card is back once no running program holds the
+// card a claim put over it; a card plugged by hand, and claimed cards
+// elsewhere with their outputs, stay.
+TEST_F(KestanSim, OnTheDefaultRackTheKestanCardComesBackOnceNoProgramHoldsWhatTookItsPlace) {
+  const std::string io = std::string(KESTAN_IO_PATH) + " --simulator";
+  ASSERT_EQ(0, run(io + " --kind pellin --base 2A8 write 3 1").exit_code);
+  ASSERT_EQ(0, run(io + " --kind pellin --base 210 write 3 1").exit_code);
+  ToolRun r = run(kSim + " status");
+  EXPECT_TRUE(has(r.out, "kestan@2A8 (8 ports, plugged by the rack or by hand)")) << r.out;
+  EXPECT_TRUE(has(r.out, "pellin@210 (2 ports, plugged by a library's claim)\n"
+                         "    bank 0                     outputs 0x08")) << r.out;
+  EXPECT_TRUE(has(run(kIo + " write 5 1 read 5").out, "input 5: 1"));
+
+  ASSERT_EQ(0, run(kSim + " unplug 2A8").exit_code);
+  ASSERT_EQ(0, run(kSim + " plug pellin@2A8").exit_code);
+  ASSERT_EQ(0, run(io + " --kind pellin --base 2A8 write 1 1").exit_code);
+  r = run(kSim + " status");
+  EXPECT_TRUE(has(r.out, "pellin@2A8 (2 ports, plugged by the rack or by hand)\n"
+                         "    bank 0                     outputs 0x02")) << r.out;
 }
 
 TEST_F(KestanSim, WatchPrintsLineChangesWithTheirTime) {

@@ -4,48 +4,28 @@ wrote: mbpoll and pymodbus, as a person would use them.
     /usr/bin/python3 clients_test.py KESTAN_IO
 """
 import os
-import re
 import signal
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 from pymodbus.client import ModbusTcpClient
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from serve_process import ServeProcess  # noqa: E402
+
 KESTAN_IO = None
 ILLEGAL_FUNCTION, ILLEGAL_DATA_ADDRESS, ILLEGAL_DATA_VALUE, GATEWAY_TARGET = 1, 2, 3, 11
 
 
-class Server:
+class Server(ServeProcess):
     """kestan-io serving one card of the simulated PC on a port of its own."""
 
     def __init__(self, kind, base, *serve_words, under_nohup=False):
-        self.state_dir = tempfile.TemporaryDirectory()
-        self.log = tempfile.NamedTemporaryFile(mode="w+", suffix=".log")
-        env = dict(os.environ, KESTAN_IO_STATE_DIR=self.state_dir.name)
-        command = [KESTAN_IO, "--simulator", "--kind", kind, "--base", base,
-                   "serve", "--modbus", "0", *serve_words]
         ignore_hangup = (lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN)) if under_nohup else None
-        self.process = subprocess.Popen(command, stderr=self.log, stdout=subprocess.DEVNULL, env=env,
-                                        preexec_fn=ignore_hangup)
-        self.port = self._wait_for_port()
-
-    def _wait_for_port(self):
-        for _ in range(500):
-            found = re.search(r"listening on 127\.0\.0\.1:(\d+),", self.text())
-            if found:
-                return int(found.group(1))
-            if self.process.poll() is not None:
-                raise AssertionError("kestan-io ended: " + self.text())
-            time.sleep(0.02)
-        raise AssertionError("kestan-io never listened: " + self.text())
-
-    def text(self):
-        with open(self.log.name) as log:
-            return log.read()
+        super().__init__(KESTAN_IO, kind, base, ["--modbus", "0", *serve_words], preexec_fn=ignore_hangup)
 
     def raw(self, source="127.0.0.1"):
         """A bare connection from source (any 127.x address reaches the server)."""
@@ -61,17 +41,6 @@ class Server:
         run = subprocess.run(["mbpoll", "-m", "tcp", "-p", str(self.port), "-0", "-1", "-q", *words],
                              capture_output=True, text=True, timeout=20)
         return run.returncode, run.stdout + run.stderr
-
-    def stop(self, signal_number=signal.SIGTERM):
-        self.process.send_signal(signal_number)
-        return self.process.wait(timeout=10)
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        self.log.close()
-        self.state_dir.cleanup()
 
 
 READ_COILS = bytes([0, 9, 0, 0, 0, 6, 1, 1, 0, 0, 0, 8])

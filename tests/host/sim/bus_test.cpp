@@ -1,6 +1,8 @@
 // The bus: empty ports, word cycles across card edges, the rack, claims.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "iosim.h"
 #include "journal_check.h"
 
@@ -47,13 +49,16 @@ TEST_F(Bus, WordAccessAcrossACardEdgeIsTwoByteCycles) {
 TEST_F(Bus, PlugRefusesOccupiedRangesUnknownKindsAndRangesOffTheEnd) {
   EXPECT_EQ(IOSIM_OK, iosim_plug("kestan", 0x300));
   EXPECT_EQ(IOSIM_BUSY, iosim_plug("kestan", 0x300));
-  EXPECT_EQ(IOSIM_BUSY, iosim_plug("kestan", 0x2FC));
-  EXPECT_EQ(IOSIM_BUSY, iosim_plug("kestan", 0x307));
+  EXPECT_EQ(IOSIM_BUSY, iosim_plug("orvel", 0x300));
+  EXPECT_EQ(IOSIM_BUSY, iosim_plug("pellin", 0x306));
   EXPECT_EQ(IOSIM_OK, iosim_plug("KESTAN", 0x308));
   EXPECT_EQ(IOSIM_UNKNOWN_KIND, iosim_plug("nosuchcard", 0x200));
   EXPECT_EQ(IOSIM_INVALID, iosim_plug(nullptr, 0x200));
-  EXPECT_EQ(IOSIM_INVALID, iosim_plug("kestan", 0xFFF9));
-  EXPECT_EQ(IOSIM_OK, iosim_plug("kestan", 0xFFF8));
+  // A base the kind cannot sit at: off its step, or a port outside 200H-3FFH.
+  for (unsigned short base : {0x2A9, 0x0, 0x1F8, 0x3FC, 0xFFF8})
+    EXPECT_EQ(IOSIM_BAD_BASE, iosim_plug("kestan", base)) << base;
+  EXPECT_EQ(IOSIM_BAD_BASE, iosim_plug("dulvar", 0x3F0)) << "its 24 ports reach past 3FFH";
+  EXPECT_EQ(IOSIM_OK, iosim_plug("dulvar", 0x3E8));
 
   char kind[16] = "";
   EXPECT_EQ(0x308, iosim_card_at(0x30F, kind, sizeof kind));
@@ -194,6 +199,32 @@ TEST_F(Bus, LoadRackPlugsTheGoodEntriesAndCountsTheRest) {
   EXPECT_EQ(-1, iosim_card_at(0x300, nullptr, 0));
   EXPECT_EQ(0, iosim_load_rack("empty"));
   EXPECT_EQ(-1, iosim_card_at(0x2A8, nullptr, 0));
+}
+
+// A rack is checked whole, as plugging would find it, and nothing changes.
+TEST_F(Bus, CheckRackSaysTheFirstProblem) {
+  const struct {
+    const char *rack;
+    int result;
+    const char *says;
+  } cases[] = {
+      {nullptr, IOSIM_OK, ""},
+      {"empty", IOSIM_OK, ""},
+      {"kestan@2A8, orvel@300h, dulvar@3E8", IOSIM_OK, ""},
+      {"bogus@300", IOSIM_UNKNOWN_KIND, "bogus@300: no model of that kind"},
+      {"kestan@XYZ", IOSIM_INVALID, "\"kestan@XYZ\" is no entry"},
+      {"kestan@2A8;", IOSIM_INVALID, "\"kestan@2A8;\" is no entry"},
+      {"kestan@2A9", IOSIM_BAD_BASE, "kestan@2A9: a kestan card sits at a multiple of 8H from 200H to 3F8H"},
+      {"wendal@3F6", IOSIM_BAD_BASE, "wendal@3F6: a wendal card sits at a multiple of 2H from 200H to 3F4H"},
+      {"kestan@2A8,pellin@2AC", IOSIM_BUSY, "pellin@2AC overlaps kestan@2A8"},
+  };
+  ASSERT_EQ(IOSIM_OK, iosim_plug("kestan", 0x300));
+  for (const auto &c : cases) {
+    char why[256] = "x";
+    EXPECT_EQ(c.result, iosim_check_rack(c.rack, why, sizeof why)) << c.rack;
+    EXPECT_EQ(0, std::string(why).rfind(c.says, 0)) << why;
+  }
+  EXPECT_EQ(0x300, iosim_card_at(0x300, nullptr, 0)) << "only checked";
 }
 
 TEST_F(Bus, ControlsOnAnEmptyBaseSayNoCard) {

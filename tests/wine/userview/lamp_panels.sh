@@ -27,7 +27,7 @@ lamp_programs='
 kestan_panel  Kestan  192   208   2A8     8    kestan@2A8                         320 20 16      60   154   -20    0,15,31 16   5
 orvel_panel   Orvel   192   208   300     16   kestan@2A8,kestan@2F0,kestan@310   320 20 16      60   154   -20    1,16,30 17   2
 sarrow_panel  Sarrow  192   180   2B0     8    kestan@2A8,kestan@2B8              320 20 16      40   120   0      0,7,15  8    3
-pellin_panel  Pellin  152   170   210     2    kestan@2A8,kestan@208,kestan@212   230 30 8       40   120   0      0,3,7   1    5
+pellin_panel  Pellin  152   170   210     2    kestan@2A8,kestan@208,wendal@212   230 30 8       40   120   0      0,3,7   1    5
 '
 row=$(echo "$lamp_programs" | awk -v p="$program" '$1 == p')
 [ -n "$row" ] || { echo "lamp_panels.sh: no scenario for $program"; exit 2; }

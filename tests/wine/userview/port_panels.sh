@@ -32,8 +32,8 @@ mkdir -p "$shots"
 # (channel:group:bit), the mode selector (client x,y) or "-", then the
 # output groups set one after the other (channel:group:clicked bits).
 programs="
-fenmar_panel Fenmar 352,90  220 4  kestan@218,kestan@224 port_c   0:B:0 -       0:A:1,6
-wendal_panel Wendal 352,140 220 2  kestan@218,kestan@22C channels 1:B:0 -       0:A:1,6
+fenmar_panel Fenmar 352,90  220 4  kestan@218,pellin@224 port_c   0:B:0 -       0:A:1,6
+wendal_panel Wendal 352,140 220 2  kestan@218,pellin@22C channels 1:B:0 -       0:A:1,6
 dulvar_panel Dulvar 252,340 220 16 kestan@218,kestan@238 channels 1:B:0 450,340 0:A:1,6 4:A:2
 "
 row=$(awk -v p="$program" '$1 == p' <<<"$programs")

@@ -1,0 +1,21 @@
+# Writes OUT, a C++ source that holds files as byte arrays in a table of
+# kPageAssets (page_assets.h): ASSETS is URL=TYPE=FILE,... (text, UTF-8).
+#   cmake -DOUT=assets.cpp -DASSETS=/=text/html=page/index.html,... -P embed_files.cmake
+set(body "")
+set(table "")
+set(n 0)
+string(REPLACE "," ";" ASSETS "${ASSETS}")
+foreach(asset ${ASSETS})
+  string(REPLACE "=" ";" parts "${asset}")
+  list(GET parts 0 url)
+  list(GET parts 1 type)
+  list(GET parts 2 file)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char kAsset${n}[] = {${bytes}};\n")
+  string(APPEND table "    {\"${url}\", \"${type}; charset=utf-8\", kAsset${n}, sizeof kAsset${n}},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+file(WRITE ${OUT}.new "// Made by cmake/embed_files.cmake from the page's files: do not edit.\n#include \"page_assets.h\"\n\nnamespace panel_http {\n\nnamespace {\n\n${body}\n}  // namespace\n\nconst PageAsset kPageAssets[] = {\n${table}};\nconst int kPageAssetCount = ${n};\n\n}  // namespace panel_http\n")
+file(COPY_FILE ${OUT}.new ${OUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUT}.new)
