@@ -17,6 +17,7 @@ constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
 constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
 constexpr int kExitInUse = 8;         // another program (a kestan-io serve) holds the card
 constexpr int kExitOutput = 9;        // the results could not be written to stdout
+constexpr int kExitNoState = 10;      // the card's record cannot be kept (its folder is not the user's own)
 
 // With --json every failure is also a JSON object on stdout.
 void report_errors_as_json(bool on);
