@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "watch.h"
+
 extern char **environ;
 
 namespace {
@@ -26,6 +28,28 @@ struct ToolRun {
   std::string out, err;
   double cpu_seconds;
 };
+
+// CPU seconds this thread spends doing nothing but waking up every period_ns
+// on an absolute clock for the given time: the floor under any poller's cost.
+double cost_of_sleeping_at(long period_ns, double seconds) {
+  rusage before, after;
+  getrusage(RUSAGE_THREAD, &before);
+  timespec at;
+  clock_gettime(CLOCK_MONOTONIC, &at);
+  for (long turn = 0; turn < static_cast<long>(seconds * 1e9 / period_ns); ++turn) {
+    at.tv_nsec += period_ns;
+    if (at.tv_nsec >= 1000000000L) {
+      at.tv_nsec -= 1000000000L;
+      ++at.tv_sec;
+    }
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+  }
+  getrusage(RUSAGE_THREAD, &after);
+  auto seconds_of = [](const rusage &u) {
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  };
+  return seconds_of(after) - seconds_of(before);
+}
 
 // Each test keeps the cards' state files in a folder of its own, open to
 // the runs that give up root.
@@ -526,7 +550,14 @@ TEST_F(KestanIo, WatchReportsEachChangeWithinTwoMillisecondsAndIdlesCheaply) {
   ToolRun idle = run_tool(on_simulator({"watch"}), {}, false, 2200);
   EXPECT_EQ(0, idle.exit_code) << idle.err;
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizers' own cost is not the tool's
-  EXPECT_LE(idle.cpu_seconds - brief.cpu_seconds, 0.02 * 2.0) << "2 % of a core over two seconds";
+  // 2 % of a core; where the machine's own wake-ups at the watch's period
+  // already cost more than 1 % (a loaded virtual machine), the tool may add
+  // 1 % to what they cost, and not more.
+  const double watch = idle.cpu_seconds - brief.cpu_seconds;
+  const double wakeups = cost_of_sleeping_at(kWatchPollNs, 2.0);
+  EXPECT_LE(watch, std::max(0.02 * 2.0, wakeups + 0.01 * 2.0))
+      << "watching costs " << watch / 2.0 * 100 << " % of a core; waking up alone "
+      << wakeups / 2.0 * 100 << " %";
 #endif
 }
 
