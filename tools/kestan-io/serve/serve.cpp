@@ -1,6 +1,6 @@
 // kestan-io serve: the card on Modbus/TCP (tools/modbus, over the tables of
-// modbus_card_tables.h), as a panel page
-// over HTTP (tools/http), or both at once, for as long as the server runs.
+// modbus_card_tables.h), as a panel page over HTTP (tools/http), or both at
+// once, for as long as the server runs.
 // The process owns the card meanwhile: it holds the card's state file
 // (other kestan-io runs on that card end with status 8) and records every
 // write in it, so the next run starts from what the card drives. The front
