@@ -196,7 +196,7 @@ int run_watch(const Options &o, int argc, char **argv) {
   if (code != kExitOk) return code;
   int refused = 0;
   code = watch_inputs(session.card, o.json, lines, &refused);
-  return code == kExitLibraryError ? library_error(session, "watch", refused) : code;
+  return code == kExitRefused ? library_error(session, "watch", refused) : code;
 }
 
 // --json before "--", seen before the line is parsed: a mistake in the

@@ -18,7 +18,7 @@ struct Session {
 int open_session(const Options &options, bool writes, Session *session, cardio::StateFile *state);
 // Records the card's state after a command changed it.
 void keep_state(const Session &session, const cardio::StateFile &state);
-// One line on stderr for a refused call; returns kExitLibraryError.
+// One line on stderr for a refused call; returns kExitRefused.
 int library_error(const Session &session, const char *asked, int code);
 
 #endif

@@ -13,9 +13,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tool_failures.h"
 
 extern char **environ;
 
@@ -374,6 +378,23 @@ TEST_F(KestanIo, HelpNamesEveryCommandAndWhySeveralInOneRun) {
                            "watch [LINE...]", "--simulator", "--kind KIND", "--json", "--force",
                            "Outputs stay as they are between runs"})
     EXPECT_TRUE(has(run.out, word)) << word;
+}
+
+// --help explains every exit status of the failure table, and no other.
+TEST_F(KestanIo, HelpExplainsEveryExitStatusOfTheFailureTable) {
+  ToolRun run = run_tool({"--help"});
+  ASSERT_EQ(0, run.exit_code);
+  const size_t at = run.out.find("Exit status: ");
+  ASSERT_NE(std::string::npos, at) << run.out;
+  const std::string text = run.out.substr(at);
+  const std::regex item("(?:: |; |;\n)([0-9]+) ");
+  std::set<int> explained;
+  for (std::sregex_iterator i(text.begin(), text.end(), item), end; i != end; ++i)
+    explained.insert(std::stoi((*i)[1]));
+  std::set<int> table{cardio::kExitOk, cardio::kExitRefused};
+  for (const cardio::FailureInfo &f : cardio::kFailures)
+    if (f.io_status != cardio::kNoStatus) table.insert(f.io_status);
+  EXPECT_EQ(table, explained) << text;
 }
 
 // The choice of build holds against LD_LIBRARY_PATH pointing at the other one.
