@@ -72,26 +72,60 @@ function(kit_ship target)
   endif()
 endfunction()
 
-# Import libraries for a DLL made from a .def of decorated __stdcall names
-# (W_Name@8 @1 NONAME): dlltool -k maps the symbol the compiler references
-# (_W_Name@8) to the export, so callers need no fix-ups.
+# The .def files are written once, for 32-bit Windows: __stdcall names carry
+# their decorations there (W_Name = W_Name@8 @1, W_Name@8 @1 NONAME). A 64-bit
+# symbol has none, so the 64-bit build uses each file with them dropped
+# (W_Name @1, W_Name @1 NONAME), written at build time from the source:
+#   kit_arch_def(SOURCE_DEF out_var)  out_var: the .def this build links with.
+math(EXPR KIT_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")  # 32 or 64
+if(KIT_WINDOWS_BITS EQUAL 64)
+  set(KIT_PLAIN_NAMES ON)
+else()
+  set(KIT_PLAIN_NAMES OFF)
+endif()
+function(kit_arch_def source out)
+  if(NOT KIT_PLAIN_NAMES)
+    set(${out} ${source} PARENT_SCOPE)
+    return()
+  endif()
+  get_filename_component(name ${source} NAME)
+  set(plain ${CMAKE_CURRENT_BINARY_DIR}/plain/${name})
+  add_custom_command(OUTPUT ${plain}
+    COMMAND ${CMAKE_COMMAND} -DIN=${source} -DOUT=${plain} -DPLAIN=ON -P ${KIT_DEF_SCRIPT}
+    DEPENDS ${source} ${KIT_DEF_SCRIPT}
+    VERBATIM)
+  set(${out} ${plain} PARENT_SCOPE)
+endfunction()
+set(KIT_DEF_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/def_file.cmake)
+
+# A DLL whose export table is the .def export_def: this build's form of it
+# (kit_arch_def) is linked in, and the DLL relinks when the source changes.
+function(kit_link_def target export_def)
+  kit_arch_def(${export_def} def)
+  target_sources(${target} PRIVATE ${def})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${def})
+endfunction()
+
+# Import libraries for a DLL from a .def of its exports by ordinal
+# (W_Name@8 @1 NONAME; dlltool -k maps the symbol the compiler references,
+# _W_Name@8 on 32-bit Windows, to the export, so callers need no fix-ups):
 #   <target>_ord  imports by ordinal only (what the programs link);
 #   <target>_name imports by plain name (the same .def without NONAME).
+# Both .def files this build used are written beside the libraries (the kit
+# ships them), at build time from the source, which the libraries depend on.
 function(kit_import_libraries target dllname import_def)
   set(byord ${KIT_IMPLIB_DIR}/lib${target}_ord.a)
   set(byname ${KIT_IMPLIB_DIR}/lib${target}_name.a)
-  file(READ ${import_def} text)
-  string(REPLACE " NONAME" "" text "${text}")
-  # Its own comment: the by-ordinal file's would say the opposite.
-  string(REGEX REPLACE "(^|\n);[^\n]*" "" text "${text}")
-  string(REGEX REPLACE "^\n+" "" text "${text}")
-  set(text "; Import library of ${dllname} by name: programs linked with it import the\n; functions by their plain names.\n${text}")
-  set(name_def ${CMAKE_CURRENT_BINARY_DIR}/${target}_name.def)
-  file(WRITE ${name_def} "${text}")
-  add_custom_command(OUTPUT ${byord} ${byname}
-    COMMAND ${KIT_DLLTOOL} -k --input-def ${import_def} --dllname ${dllname} --output-lib ${byord}
+  set(ord_def ${KIT_IMPLIB_DIR}/${target}_ord.def)
+  set(name_def ${KIT_IMPLIB_DIR}/${target}_name.def)
+  add_custom_command(OUTPUT ${byord} ${byname} ${ord_def} ${name_def}
+    COMMAND ${CMAKE_COMMAND} -DIN=${import_def} -DOUT=${ord_def} -DPLAIN=${KIT_PLAIN_NAMES}
+            -P ${KIT_DEF_SCRIPT}
+    COMMAND ${CMAKE_COMMAND} -DIN=${import_def} -DOUT=${name_def} -DPLAIN=${KIT_PLAIN_NAMES}
+            -DBY_NAME=ON -DDLLNAME=${dllname} -P ${KIT_DEF_SCRIPT}
+    COMMAND ${KIT_DLLTOOL} -k --input-def ${ord_def} --dllname ${dllname} --output-lib ${byord}
     COMMAND ${KIT_DLLTOOL} -k --input-def ${name_def} --dllname ${dllname} --output-lib ${byname}
-    DEPENDS ${import_def}
+    DEPENDS ${import_def} ${KIT_DEF_SCRIPT}
     COMMENT "Import libraries for ${dllname}"
     VERBATIM)
   # Built with everything: the kit (make dist) ships them even when no program links them.
@@ -124,7 +158,7 @@ function(kit_add_driver)
   kit_ship(${n})
   if(WIN32)
     set_target_properties(${n} PROPERTIES PREFIX "" IMPORT_PREFIX "lib")
-    target_sources(${n} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${A_DEF})
+    kit_link_def(${n} ${CMAKE_CURRENT_SOURCE_DIR}/${A_DEF})
     if(A_RC)
       target_sources(${n} PRIVATE ${A_RC})
     endif()

@@ -3,15 +3,37 @@
 # With a display it opens the window for the user. Without one it works the
 # program on a virtual display through its user's-view scenario (the same
 # script the user's-view suite runs), saves the last screen to
-# build/screenshots/<program>.png and prints its path; a scenario that fails
-# makes it fail, with the scenario's own words.
+# build/screenshots/<program>.png (KIT_SHOTS_DIR: another folder) and prints
+# its path; a scenario that fails makes it fail, with the scenario's own words.
+#   scripts/run.sh [PROGRAM [win32|win64]]
+# Without the second argument (make run's ARCH), the 32-bit build where this
+# host runs 32-bit x86 code (scripts/host-probe.sh), else the 64-bit build;
+# one line says which and why.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-kestan_panel}
-sim=$top/build/win32/simulator
+arch=${2:-}
+probe=$("$top/scripts/host-probe.sh") && runs32=1 || runs32=0
+case $arch in
+  '')
+    if [ "$runs32" = 1 ]; then arch=win32; else arch=win64; fi
+    echo "make run: the ${arch#win}-bit build, build/$arch ($probe)" >&2 ;;
+  win32)
+    if [ "$runs32" = 0 ]; then
+      echo "make run: ARCH=win32, but $probe; ARCH=win64 runs the 64-bit build" >&2
+      exit 1
+    fi
+    echo "make run: the 32-bit build, build/win32 (ARCH=win32)" >&2 ;;
+  win64)
+    echo "make run: the 64-bit build, build/win64 (ARCH=win64)" >&2 ;;
+  *)
+    echo "make run: ARCH is win32 or win64, not '$arch'" >&2; exit 2 ;;
+esac
+export KIT_ARCH=$arch
+sim=$top/build/$arch/simulator
 exe=$sim/$program.exe
 [ -f "$exe" ] || { echo "no such program: $exe" >&2; exit 1; }
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] && [ -z "${KIT_XVFB_DISPLAY:-}" ]; then
   cd "$sim"
   exec "$top/scripts/wine-session.sh" wine "$exe"
 fi
@@ -26,7 +48,7 @@ scenario_of() {
   esac
 }
 
-shots=$top/build/screenshots
+shots=${KIT_SHOTS_DIR:-$top/build/screenshots}
 shot=$shots/$program.png
 mkdir -p "$shots"
 rm -f "$shot" "$shots/$program-failed.png"

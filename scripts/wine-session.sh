@@ -1,13 +1,41 @@
 #!/usr/bin/env bash
-# Runs a command inside one Wine session: a 32-bit prefix of the project's own
-# (build/wineprefix), one persistent wineserver, no crash dialogs, no debug
-# output, Wine's X11 driver without window-manager waits, and Wine's own fonts.
-#   scripts/wine-session.sh COMMAND...    (on the current DISPLAY)
+# Runs a command inside one Wine session: a prefix of the project's own, one
+# persistent wineserver, no crash dialogs, no debug output, Wine's X11 driver
+# without window-manager waits, and Wine's own fonts.
+#   scripts/wine-session.sh COMMAND...             (on the current DISPLAY)
+#   KIT_ARCH=win64 scripts/wine-session.sh COMMAND...
+# KIT_ARCH chooses the prefix, each with the same settings:
+#   win32 (default)  build/wineprefix, 32-bit, for build/win32
+#   win64            build/wineprefix64, 64-bit, for build/win64; "wine" and
+#                    "wineserver" are then Wine's 64-bit loader and server
+#                    (/usr/lib/wine/wine64, wineserver64), which start where
+#                    the 32-bit loader cannot (a host that runs no 32-bit code)
+# A command of the session that starts the session again (make run from a
+# suite) runs inside it: the server is neither started again nor stopped.
 # Use scripts/xvfb-session.sh to get a private virtual display first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix}
-export WINEARCH=win32
+arch=${KIT_ARCH:-win32}
+case $arch in
+  win32)
+    default_prefix=$top/build/wineprefix ;;
+  win64)
+    default_prefix=$top/build/wineprefix64
+    # The Debian wrappers on PATH pick the 32-bit loader whenever it is installed.
+    bin=$top/build/wine64-bin
+    mkdir -p "$bin"
+    ln -sfn /usr/lib/wine/wine64 "$bin/wine"
+    ln -sfn /usr/lib/wine/wineserver64 "$bin/wineserver"
+    export PATH=$bin:$PATH WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 ;;
+  *)
+    echo "wine-session: KIT_ARCH is win32 or win64, not '$arch'" >&2; exit 2 ;;
+esac
+export WINEPREFIX=${WINEPREFIX:-$default_prefix}
+if [ "${KIT_WINE_SESSION:-}" = "$WINEPREFIX" ]; then
+  exec "$@"
+fi
+export KIT_WINE_SESSION=$WINEPREFIX
+export WINEARCH=$arch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
@@ -22,7 +50,7 @@ for reg in "${settings[@]}"; do [ "$top/scripts/$reg" -nt "$ready" ] && stale=1;
 if [ "$stale" = 1 ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    wine wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
   for reg in "${settings[@]}"; do

@@ -4,8 +4,9 @@
 //
 // It lives in one file mapped by every process of the user's session
 // (pc_file.h), native Linux and Win32 alike, so it holds no pointers, no
-// vtables and only fixed-size fields whose layout is the same in a 32-bit
-// Windows build and a 64-bit Linux build (checked below). Every field is
+// vtables and only fixed-size fields whose layout is the same in the 32-bit
+// and 64-bit Windows builds and the 64-bit Linux build (pc_layout.cpp checks
+// every part's offset and size). Every field is
 // read and written under the PC's lock (pc_lock.h), except the few words
 // the interrupt delivery touches with atomic operations.
 #ifndef KIT_SIM_PC_STATE_H

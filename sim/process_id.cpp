@@ -45,11 +45,22 @@ bool read_stat(const char *entry, char *line, size_t size) {
 }
 
 #ifdef _WIN32
+// getpid straight from the Linux kernel: system call 20 through int 80H in
+// 32-bit code, 39 through syscall in 64-bit code (0 on another processor).
+intptr_t kernel_getpid() {
+  intptr_t id = 0;
+#if defined(__x86_64__)
+  __asm__ volatile("syscall" : "=a"(id) : "a"(intptr_t{39}) : "rcx", "r11", "memory");
+#elif defined(__i386__)
+  __asm__ volatile("int $0x80" : "=a"(id) : "a"(intptr_t{20}) : "memory");
+#endif
+  return id;
+}
+
 // Under Wine on Linux a Win32 process is a Linux process: its Linux id comes
-// from the kernel itself (getpid, system call 20 of i386). /proc/self would
-// not do: Wine opens files in its server, so "self" is the server.
+// from the kernel itself (kernel_getpid). /proc/self would not do: Wine opens
+// files in its server, so "self" is the server.
 uint32_t linux_process_id() {
-#if defined(__i386__)
   using HostVersion = void(CDECL *)(const char **sysname, const char **release);
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   auto host = ntdll ? reinterpret_cast<HostVersion>(
@@ -58,12 +69,8 @@ uint32_t linux_process_id() {
   const char *sysname = nullptr, *release = nullptr;
   if (host) host(&sysname, &release);
   if (!sysname || std::strcmp(sysname, "Linux") != 0) return 0;
-  long id;
-  __asm__ volatile("int $0x80" : "=a"(id) : "a"(20L) : "memory");
+  intptr_t id = kernel_getpid();
   return id > 0 ? static_cast<uint32_t>(id) : 0;
-#else
-  return 0;
-#endif
 }
 #endif
 

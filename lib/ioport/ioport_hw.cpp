@@ -61,19 +61,34 @@ void tell_denied(const char *cause) {
 // statements clobber memory so the compiler keeps the store before them.
 thread_local bool t_in_port_instruction = false;
 
+// The two registers of the faulting thread the handler works on, by their
+// names in this processor's CONTEXT: the instruction pointer and the
+// accumulator (EIP and EAX of 32-bit code, RIP and RAX of 64-bit code).
+struct FaultRegisters {
+#ifdef _WIN64
+  DWORD64 &ip;
+  DWORD64 &accumulator;
+  explicit FaultRegisters(CONTEXT &c) : ip(c.Rip), accumulator(c.Rax) {}
+#else
+  DWORD &ip;
+  DWORD &accumulator;
+  explicit FaultRegisters(CONTEXT &c) : ip(c.Eip), accumulator(c.Eax) {}
+#endif
+};
+
 LONG CALLBACK step_over_port_fault(EXCEPTION_POINTERS *info) {
   if (!t_in_port_instruction ||
       info->ExceptionRecord->ExceptionCode != STATUS_PRIVILEGED_INSTRUCTION)
     return EXCEPTION_CONTINUE_SEARCH;
-  CONTEXT *ctx = info->ContextRecord;
-  const unsigned char *ip = reinterpret_cast<const unsigned char *>(ctx->Eip);
+  FaultRegisters regs(*info->ContextRecord);
+  const unsigned char *ip = reinterpret_cast<const unsigned char *>(regs.ip);
   // Our instructions: EC in al,dx; ED in eax,dx; EE out dx,al; EF out dx,eax;
   // each optionally behind the 66 operand-size prefix.
   unsigned length = 1;
   if (ip[0] == 0x66) { ++ip; ++length; }
   if (ip[0] < 0xEC || ip[0] > 0xEF) return EXCEPTION_CONTINUE_SEARCH;
-  if (ip[0] == 0xEC || ip[0] == 0xED) ctx->Eax |= 0xFFFF;
-  ctx->Eip += length;
+  if (ip[0] == 0xEC || ip[0] == 0xED) regs.accumulator |= 0xFFFF;
+  regs.ip += length;
   g_access.store(Access::Denied);
   return EXCEPTION_CONTINUE_EXECUTION;
 }

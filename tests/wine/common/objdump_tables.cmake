@@ -41,10 +41,24 @@ function(imported_dlls lines out)
   set(${out} "${result}" PARENT_SCOPE)
 endfunction()
 
+# The number written in hex digits, in decimal (digit by digit: not every
+# cmake's math reads 0x).
+function(hex_number digits out)
+  set(value 0)
+  string(TOLOWER "${digits}" digits)
+  string(LENGTH "${digits}" count)
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE 0 ${last})
+    string(SUBSTRING "${digits}" ${i} 1 digit)
+    string(FIND "0123456789abcdef" "${digit}" digit)
+    math(EXPR value "${value} * 16 + ${digit}")
+  endforeach()
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
 # The entries imported from dll (matched without regard to case): ordinals_out
-# gets the numbers of those imported by ordinal (thunk with the top bit set,
-# no name), named_out the lines of those imported by name, unread_out the
-# lines that are neither.
+# gets the numbers of those imported by ordinal, named_out the lines of those
+# imported by name, unread_out the lines that are neither.
 function(dll_imports lines dll ordinals_out named_out unread_out)
   string(TOLOWER "${dll}" want)
   set(inside FALSE)
@@ -65,12 +79,16 @@ function(dll_imports lines dll ordinals_out named_out unread_out)
       break()
     elseif(line MATCHES "Hint/Ord")
       continue()
-    elseif(line MATCHES "^[ \t]*([0-9a-fA-F]+)[ \t]+([0-9]+)[ \t]+(.*)$")
+    elseif(line MATCHES "^[ \t]*([0-9a-fA-F]+)[ \t]+([0-9a-fA-F]+)[ \t]+(.*)$")
       set(thunk ${CMAKE_MATCH_1})
-      set(number ${CMAKE_MATCH_2})
       set(member "${CMAKE_MATCH_3}")
+      # By ordinal: the thunk is the ordinal flag (the top bit: 8 hex digits
+      # in 32-bit code, 16 in 64-bit code) over the number, and no name. The
+      # number is read from the thunk: objdump prints the column in decimal
+      # for 32-bit code, in hex for 64-bit code.
       string(LENGTH "${thunk}" digits)
-      if(digits EQUAL 8 AND thunk MATCHES "^8" AND member MATCHES "^<none>")
+      if((digits EQUAL 8 OR digits EQUAL 16) AND member MATCHES "^<none>" AND thunk MATCHES "^80*([0-9a-fA-F]+)$")
+        hex_number(${CMAKE_MATCH_1} number)
         list(APPEND ordinals ${number})
       else()
         list(APPEND named "${line}")

@@ -3,15 +3,20 @@
 # every .exe and .dll of the install folder, the same bytes, nothing else of
 # that kind; wine-look.reg; kestan.h and each driver's header, import libraries and .def
 # files; headers that compile alone; a kit that builds the examples as
-# programming.md says; ioport.dll the only program file that differs.
-#   check_dist.sh SOURCE_DIR WIN32_BUILD_DIR OUT_DIR CXX
+# programming.md says; ioport.dll the only program file that differs; a
+# README.txt and .def files for this build's Windows (BITS 32 or 64).
+#   check_dist.sh SOURCE_DIR WINDOWS_BUILD_DIR OUT_DIR CXX BITS
 set -uo pipefail
-src=$1 build=$2 out=$3 cxx=$4
+src=$1 build=$2 out=$3 cxx=$4 bits=$5
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 rm -rf "$out" && mkdir -p "$out"
-"$src/scripts/make-dist.sh" "$build" "$out" || { echo "FAIL: make-dist.sh"; exit 1; }
+made=$("$src/scripts/make-dist.sh" "$build" "$out" /nonexistent) || { echo "FAIL: make-dist.sh"; exit 1; }
+echo "$made"
+# The 32-bit kit keeps the names it always had; the 64-bit one says win64.
+kit=kestan-toolkit
+[ "$bits" = 64 ] && kit=kestan-toolkit-win64
 
 # Drivers: kestan and every card-library folder with an export table.
 drivers=(kestan)
@@ -22,9 +27,10 @@ done
 echo "drivers: ${drivers[*]}"
 
 for kind in hardware simulator; do
-  zip="$out/kestan-toolkit-$kind.zip"
+  zip="$out/$kit-$kind.zip"
+  echo "$made" | grep -qxF "$zip" || fail "$kind: make-dist.sh did not say it made $zip"
   [ -f "$zip" ] || { fail "$kind: no $zip"; continue; }
-  tree="$out/unpacked/kestan-toolkit-$kind"
+  tree="$out/unpacked/$kit-$kind"
   mkdir -p "$out/unpacked" && unzip -q -o "$zip" -d "$out/unpacked" || fail "$kind: unzip"
 
   # Programs and DLLs: the same set and the same bytes as the install folder.
@@ -46,7 +52,12 @@ for kind in hardware simulator; do
     done
     grep -q NONAME "$tree/lib/${x}_name.def" && fail "$kind: ${x}_name.def imports by ordinal"
     grep -q NONAME "$tree/lib/${x}_ord.def" || fail "$kind: ${x}_ord.def has no NONAME entries"
+    # __stdcall decorations (W_Name@8) in 32-bit code only.
+    decorated=0
+    grep -qE '[A-Za-z0-9_]@[0-9]+' "$tree/lib/${x}_ord.def" "$tree/lib/${x}_name.def" && decorated=1
+    [ "$decorated" = $((bits == 32)) ] || fail "$kind: ${x}'s .def files are not in the form of $bits-bit code"
   done
+  grep -qE '^\[[0-9]+\] ' "$tree/README.txt" && fail "$kind: README.txt keeps lines marked for a build"
   (cd "$tree/include" && for h in *.h; do echo "#include \"$h\""; done) |
     "$cxx" -x c++ -fsyntax-only -I"$tree/include" - || fail "$kind: the headers do not compile together"
   for h in "$tree"/include/*.h; do
@@ -56,18 +67,18 @@ for kind in hardware simulator; do
 done
 
 # The hardware and simulator installs differ in ioport.dll alone.
-h="$out/unpacked/kestan-toolkit-hardware" s="$out/unpacked/kestan-toolkit-simulator"
+h="$out/unpacked/$kit-hardware" s="$out/unpacked/$kit-simulator"
 cmp -s "$h/ioport.dll" "$s/ioport.dll" && fail "ioport.dll is the same in both archives"
 for f in $(cd "$h" && ls *.exe *.dll); do
   [ "$f" = ioport.dll ] || cmp -s "$h/$f" "$s/$f" || fail "$f differs between the archives"
 done
 
 # The kit is enough to build its own examples, by name and by ordinal, as
-# programming.md shows; it says it is 32-bit.
+# programming.md shows; it says which Windows it is for.
 (cd "$s" && "$cxx" -static -Iinclude examples/walk_outputs.cpp -Llib -lkestan_name -o "$out/walk.exe" &&
             "$cxx" -static -Iinclude examples/counter_read.cpp -Llib -lkestan_ord -o "$out/counter.exe") ||
   fail "the examples do not build from the kit"
-grep -q "32-bit Windows" "$s/README.txt" || fail "README.txt does not say the kit is 32-bit"
+grep -q "Everything here is $bits-bit Windows" "$s/README.txt" || fail "README.txt does not say the kit is $bits-bit"
 grep -q "by ordinal" "$s/lib/kestan_name.def" && fail "kestan_name.def says it imports by ordinal"
 
 [ $failures -eq 0 ] && echo "dist: all checks passed"

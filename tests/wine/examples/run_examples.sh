@@ -41,7 +41,11 @@ echo "$out" | tail -n 1 | grep -qE '^Counter 0 stopped at [0-9]+\.$' || fail "co
 imports() { "$objdump" -p "$1" | awk '/DLL Name: kestan.dll/ { on = 1; next } /DLL Name/ { on = 0 } on && NF >= 2'; }
 imports walk_outputs.exe | grep -q 'W_Kestan_DO_Channel' || fail "walk_outputs does not import by name"
 imports counter_read.exe | grep -q 'W_Kestan' && fail "counter_read imports a name"
-imports counter_read.exe | grep -qE '^\s*8000000b\s+11\s+<none>' || fail "counter_read does not import ordinal 11"
+# Ordinal 11 (0BH): the ordinal flag over 11 in the thunk (8 hex digits in
+# 32-bit code, 16 in 64-bit code); objdump prints the number in decimal for
+# the one, in hex for the other.
+imports counter_read.exe | grep -qE '^\s*(8000000b|800000000000000b)\s+(11|0*b)\s+<none>' ||
+  fail "counter_read does not import ordinal 11"
 
 [ $failures -eq 0 ] && echo "examples: all checks passed"
 exit $failures
