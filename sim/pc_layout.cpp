@@ -21,17 +21,17 @@ constexpr bool has_layout() {
   return sizeof(T) == Size && alignof(T) == Align;
 }
 
-static_assert(offsetof(PcState, header) == 0 && offsetof(PcState, clock) == 16 &&
-                  offsetof(PcState, irq) == 48 && offsetof(PcState, claim_count) == 176 &&
-                  offsetof(PcState, claims) == 184 && offsetof(PcState, rack_text) == 1976 &&
-                  offsetof(PcState, rack_given) == 2488 && offsetof(PcState, slots) == 2496 &&
-                  offsetof(PcState, owner) == 20160 && offsetof(PcState, journal) == 85696,
+static_assert(offsetof(PcState, header) == 0 && offsetof(PcState, clock) == 32 &&
+                  offsetof(PcState, irq) == 64 && offsetof(PcState, claim_count) == 320 &&
+                  offsetof(PcState, claims) == 328 && offsetof(PcState, rack_text) == 2376 &&
+                  offsetof(PcState, rack_given) == 2888 && offsetof(PcState, slots) == 2896 &&
+                  offsetof(PcState, owner) == 20560 && offsetof(PcState, journal) == 86096,
               "the parts of the PC moved: new kPcVersion");
 static_assert(offsetof(SlotState, card) == 40 && offsetof(ClockState, manual_now_ns) == 8 &&
                   offsetof(JournalState, ring) == 16,
               "a part of the PC changed inside: new kPcVersion");
-static_assert(has_layout<PcHeader, 16, 4>() && has_layout<SlotState, 552, 8>() &&
-                  has_layout<ClaimState, 28, 4>() && has_layout<IrqLevelState, 8, 4>() &&
+static_assert(has_layout<PcHeader, 32, 8>() && has_layout<SlotState, 552, 8>() &&
+                  has_layout<ClaimState, 32, 8>() && has_layout<IrqLevelState, 16, 8>() &&
                   has_layout<ClockState, 32, 8>() && has_layout<iosim_access, 8, 4>(),
               "a part of the PC changed size: new kPcVersion");
 // Each card's registers, kept in its slot's card bytes.
