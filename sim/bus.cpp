@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "card_catalog.h"
-#include "pc_file.h"
 #include "process_id.h"
 
 namespace sim {
@@ -30,18 +29,16 @@ Bus &Bus::instance() {
 }
 
 Bus::Bus() {
-  PcPlace place = open_pc(&Bus::make_fresh);
-  shared_ = place.shared;
-  std::snprintf(path_, sizeof path_, "%s", place.path);
-  bind(place.pc);
-  PcGuard guard(lock_word());
+  place_ = open_pc(&Bus::make_fresh);
+  bind(place_.pc);
+  PcGuard guard(*this);
   bring_back_stand_in();  // a program that held a card over it may have ended
 }
 
 Bus::Bus(PcState *image) { bind(image); }
 
 void Bus::bind(PcState *pc) {
-  pc_ = pc;
+  __atomic_store_n(&pc_, pc, __ATOMIC_RELEASE);
   clock_bind(&pc->clock);
   journal_.bind(&pc->journal);
   irq_.bind(pc->irq);
@@ -57,8 +54,9 @@ void Bus::make_view(int s) {
 }
 
 int Bus::place(char *path, int size) const {
-  if (path && size > 0) std::snprintf(path, static_cast<size_t>(size), "%s", path_);
-  return shared_ ? 1 : 0;
+  if (path && size > 0)
+    std::snprintf(path, static_cast<size_t>(size), "%s", place_.asked_private ? kPrivatePc : place_.path);
+  return place_.shared ? 1 : 0;
 }
 
 // --- port cycles ------------------------------------------------------------
@@ -66,7 +64,7 @@ int Bus::place(char *path, int size) const {
 uint8_t Bus::in8(uint16_t port) {
   uint8_t value = 0xFF;
   {
-    PcGuard guard(lock_word());
+    PcGuard guard(*this);
     uint8_t s = pc_->owner[port];
     if (s != kNoCard) {
       unsigned offset = port - slot(s).base;
@@ -81,7 +79,7 @@ uint8_t Bus::in8(uint16_t port) {
 
 void Bus::out8(uint16_t port, uint8_t value) {
   {
-    PcGuard guard(lock_word());
+    PcGuard guard(*this);
     uint8_t s = pc_->owner[port];
     if (s != kNoCard) {
       unsigned offset = port - slot(s).base;
@@ -98,7 +96,7 @@ void Bus::out8(uint16_t port, uint8_t value) {
 uint16_t Bus::in16(uint16_t port) {
   uint16_t value;
   {
-    PcGuard guard(lock_word());
+    PcGuard guard(*this);
     uint8_t s0 = pc_->owner[port];
     uint8_t s1 = port + 1u < kPortSpace ? pc_->owner[port + 1u] : kNoCard;
     if (s0 != kNoCard && s0 == s1) {
@@ -124,7 +122,7 @@ uint16_t Bus::in16(uint16_t port) {
 
 void Bus::out16(uint16_t port, uint16_t value) {
   {
-    PcGuard guard(lock_word());
+    PcGuard guard(*this);
     uint8_t s0 = pc_->owner[port];
     uint8_t s1 = port + 1u < kPortSpace ? pc_->owner[port + 1u] : kNoCard;
     if (s0 != kNoCard && s0 == s1) {
@@ -176,7 +174,11 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
     name[i] = lower(kind[i]);
     name[i + 1] = '\0';
   }
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
+  return claim_locked(base, length, name);
+}
+
+int Bus::claim_locked(unsigned base, unsigned length, const char *name) {
   take_out_released_cards(base, length, name);
   bool found = false;
   for (unsigned p = base; p < base + length; ++p) {
@@ -199,7 +201,7 @@ int Bus::claim(unsigned base, unsigned length, const char *kind) {
 }
 
 void Bus::release(unsigned base) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   claims_.release(base, this_process());
   bring_back_stand_in();
 }
@@ -207,7 +209,7 @@ void Bus::release(unsigned base) {
 int Bus::irq_attach(int level, io_irq_handler handler, void *context) {
   int result;
   {
-    PcGuard guard(lock_word());
+    PcGuard guard(*this);
     // Cards' time is brought up to now first: what came due while no handler
     // listened was dropped, and must not arrive as a burst.
     advance_all(clock_now_ns());
@@ -247,7 +249,7 @@ void Bus::route_interrupt(int s) {
 
 int Bus::set_card_irq(unsigned base, int level) {
   if (level < -1 || level >= InterruptController::kLevels) return IOSIM_INVALID;
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   int s = slot_based_at(base);
   if (s < 0) return IOSIM_NO_CARD;
   slot(s).jumper = level;
@@ -257,22 +259,22 @@ int Bus::set_card_irq(unsigned base, int level) {
 // --- journal ----------------------------------------------------------------
 
 void Bus::journal_enable(bool on) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   journal_.enable(on);
 }
 
 void Bus::journal_clear() {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   journal_.clear();
 }
 
 uint64_t Bus::journal_total() {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   return journal_.total();
 }
 
 int Bus::journal_read(iosim_access *out, int max) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   return journal_.read(out, max);
 }
 

@@ -8,7 +8,8 @@
 // card over its state (rebuilt when another process plugs a new card in the
 // slot), the interrupt handlers it attached, and its ticker.
 //
-// Every port access takes the PC's lock once, brings the card it reaches up
+// Every port access takes the PC's lock once (and a process that finds the
+// PC's file replaced or removed then moves to the PC now at that path), brings the card it reaches up
 // to the simulator clock (advance_to, when the card says the access needs
 // it), makes the bus cycle, records it in the journal (when on), lets go of
 // the lock and then runs the interrupt handlers of this process for any
@@ -27,6 +28,7 @@
 #include "interrupt_controller.h"
 #include "iosim.h"
 #include "journal.h"
+#include "pc_file.h"
 #include "pc_lock.h"
 #include "pc_state.h"
 
@@ -64,13 +66,29 @@ class Bus {
   int cards(iosim_card_info *out, int max);
   int claims(iosim_claim_info *out, int max);
   int place(char *path, int size) const;  // 1: the shared file, 0: a private PC
+  uint64_t pc_id() {
+    PcGuard guard(*this);
+    return pc_->header.born;
+  }
+
+  // The PC's lock, held while it lives.
+  class PcGuard {
+   public:
+    explicit PcGuard(Bus &bus) : bus_(bus) { bus_.lock_pc(); }
+    ~PcGuard() { bus_.unlock_pc(); }
+    PcGuard(const PcGuard &) = delete;
+    PcGuard &operator=(const PcGuard &) = delete;
+
+   private:
+    Bus &bus_;
+  };
 
   // A card's lines: fn(CardModel &) returns false for a bank it lacks.
   template <typename Fn>
   int with_card(unsigned base, Fn fn) {
     int result;
     {
-      PcGuard guard(lock_word());
+      PcGuard guard(*this);
       int s = slot_based_at(base);
       result = s < 0 ? IOSIM_NO_CARD : fn(card(s)) ? IOSIM_OK : IOSIM_BAD_BANK;
     }
@@ -93,7 +111,13 @@ class Bus {
   static void make_fresh(PcState &image);
   void bind(PcState *pc);
 
-  uint32_t *lock_word() { return &pc_->header.lock; }
+  // Takes the PC's lock (ends the process when a holder does not let go)
+  // and moves to the PC at the path when the file was replaced.
+  void lock_pc();
+  void unlock_pc() { pc_unlock(&pc_->header.lock); }
+  void follow_pc_file();
+  // Under the lock: a claim, name in lower case.
+  int claim_locked(unsigned base, unsigned length, const char *name);
   SlotState &slot(int s) { return pc_->slots[s]; }
   // This process's view of the card in slot s (made anew after a plug).
   CardModel &card(int s) {
@@ -130,8 +154,11 @@ class Bus {
   }
 
   PcState *pc_ = nullptr;
-  bool shared_ = false;
-  char path_[512] = "";
+  PcPlace place_{};
+  int64_t next_file_check_ns_ = 0;
+  // This process's claims on a PC it left, made again on the one it moved to.
+  ClaimState carried_[kMaxClaims] = {};
+  int carried_count_ = 0;
   std::unique_ptr<CardModel> views_[kMaxCards];
   uint32_t view_generation_[kMaxCards] = {};
   ClaimTable claims_;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "ioport.h"
-#include "process_id.h"
 
 namespace sim {
 
@@ -14,7 +13,7 @@ void ClaimTable::prune() {
     if (!process_alive(pc_->claims[i].process)) remove(i);
 }
 
-int ClaimTable::claim(unsigned base, unsigned length, const char *kind, uint32_t process) {
+int ClaimTable::claim(unsigned base, unsigned length, const char *kind, ProcessId process) {
   if (length == 0 || base + length > kPortSpace) return IO_CLAIM_INVALID;
   prune();
   int mine = -1;
@@ -40,7 +39,7 @@ int ClaimTable::claim(unsigned base, unsigned length, const char *kind, uint32_t
   return IO_CLAIM_OK;
 }
 
-void ClaimTable::release(unsigned base, uint32_t process) {
+void ClaimTable::release(unsigned base, ProcessId process) {
   for (int i = 0; i < count(); ++i) {
     if (at(i).base == base && at(i).process == process) {
       remove(i);

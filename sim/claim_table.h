@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "pc_state.h"
+#include "process_id.h"
 
 namespace sim {
 
@@ -19,9 +20,9 @@ class ClaimTable {
 
   // IO_CLAIM_* result; kind is lower case. The same process claiming the
   // same base and kind again takes the new length.
-  int claim(unsigned base, unsigned length, const char *kind, uint32_t process);
+  int claim(unsigned base, unsigned length, const char *kind, ProcessId process);
   // The process's claim at base.
-  void release(unsigned base, uint32_t process);
+  void release(unsigned base, ProcessId process);
   // Some running process claims the range that starts at base.
   bool claimed(unsigned base) const;
   // Forget the claims of processes that have ended.

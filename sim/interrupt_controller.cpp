@@ -4,12 +4,22 @@
 
 namespace sim {
 
+void InterruptController::bind(IrqLevelState *levels) {
+  shared_ = levels;
+  const ProcessId me = this_process();
+  for (int level = 0; level < kLevels; ++level) {
+    ProcessId free = 0;
+    if (mask_.load(std::memory_order_acquire) & (1u << level))
+      __atomic_compare_exchange_n(&shared_[level].owner, &free, me, false, __ATOMIC_RELEASE, __ATOMIC_RELAXED);
+  }
+}
+
 int InterruptController::attach(int level, io_irq_handler handler, void *context) {
   if (level < 0 || level >= kLevels || !handler) return IO_IRQ_INVALID;
   std::lock_guard<std::mutex> lk(lock_);
   Level &l = levels_[level];
   IrqLevelState &s = shared_[level];
-  const uint32_t owner = __atomic_load_n(&s.owner, __ATOMIC_ACQUIRE);
+  const ProcessId owner = __atomic_load_n(&s.owner, __ATOMIC_ACQUIRE);
   if (l.handler) return IO_IRQ_BUSY;
   if (owner != 0 && owner != this_process() && process_alive(owner)) return IO_IRQ_BUSY;
   l.handler = handler;
@@ -28,8 +38,8 @@ int InterruptController::detach(int level) {
   l.handler = nullptr;
   l.context = nullptr;
   mask_.fetch_and(~(1u << level), std::memory_order_release);
-  uint32_t me = this_process();
-  __atomic_compare_exchange_n(&shared_[level].owner, &me, 0u, false, __ATOMIC_RELEASE,
+  ProcessId me = this_process();
+  __atomic_compare_exchange_n(&shared_[level].owner, &me, ProcessId{0}, false, __ATOMIC_RELEASE,
                               __ATOMIC_RELAXED);
   __atomic_store_n(&shared_[level].pending, 0u, __ATOMIC_RELAXED);
   // Once detach returns the handler runs no more: wait for a run in progress

@@ -32,8 +32,9 @@ class InterruptController {
  public:
   static constexpr int kLevels = kIrqLevels;
 
-  // The shared levels of the PC.
-  void bind(IrqLevelState *levels) { shared_ = levels; }
+  // The shared levels of the PC; on a PC the process moved to, its own
+  // levels come along where they are free.
+  void bind(IrqLevelState *levels);
 
   int attach(int level, io_irq_handler handler, void *context);  // IO_IRQ_*, under the PC's lock
   int detach(int level);                                         // IO_IRQ_*

@@ -123,6 +123,9 @@ int  iosim_claims(iosim_claim_info *out, int max);
 /* The file of the PC this process works on, copied into path (size
  * bytes); returns 1 when it is that shared file, 0 for a private PC. */
 int  iosim_pc_file(char *path, int size);
+/* This PC, as against any other that was ever at its path (a number fixed
+ * when the PC was made): records kept about the PC's cards name it. */
+unsigned long long iosim_pc_id(void);
 
 /* --- lines ------------------------------------------------------------- */
 /*

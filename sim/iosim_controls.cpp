@@ -29,6 +29,8 @@ int iosim_claims(iosim_claim_info *out, int max) { return Bus::instance().claims
 
 int iosim_pc_file(char *path, int size) { return Bus::instance().place(path, size); }
 
+unsigned long long iosim_pc_id(void) { return Bus::instance().pc_id(); }
+
 int iosim_set_card_irq(unsigned short base, int level) {
   return Bus::instance().set_card_irq(base, level);
 }

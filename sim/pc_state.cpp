@@ -30,7 +30,7 @@ bool owners_sound(const PcState &pc) {
 
 bool pc_state_sound(const PcState &pc) {
   const PcHeader &h = pc.header;
-  if (h.magic != kPcMagic || h.version != kPcVersion || h.size != sizeof(PcState)) return false;
+  if (h.magic != kPcMagic || h.version != kPcVersion || h.size != sizeof(PcState) || h.retired) return false;
   if (pc.claim_count > kMaxClaims || pc.clock.manual > 1 || pc.journal.on > 1) return false;
   for (const SlotState &slot : pc.slots)
     if (!slot_sound(slot)) return false;

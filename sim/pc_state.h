@@ -22,7 +22,7 @@ namespace sim {
 constexpr uint32_t kPcMagic = 0x5043534B;  // "KSCP"
 // Any change of the layout below (or of a card's State) takes a new version:
 // a PC file of another version is replaced by a fresh one.
-constexpr uint32_t kPcVersion = 1;
+constexpr uint32_t kPcVersion = 2;
 
 constexpr int kMaxCards = 32;
 constexpr unsigned kPortSpace = 0x10000;
@@ -34,8 +34,13 @@ constexpr int kRackTextBytes = 512;
 struct PcHeader {
   uint32_t magic;
   uint32_t version;
-  uint32_t size;   // sizeof(PcState)
-  uint32_t lock;   // process id of the holder, 0 when free
+  uint32_t size;     // sizeof(PcState)
+  // Set in a file that another process replaced (its version or its tables
+  // were not sound): whoever still maps it moves to the PC now at the path.
+  // At this place in every version.
+  uint32_t retired;
+  alignas(8) uint64_t lock;  // identity of the holder (process_id.h), 0 when free
+  uint64_t born;  // when and by whom the PC was made: tells it from a later one at its path
 };
 
 struct SlotState {
@@ -56,13 +61,14 @@ struct SlotState {
 struct ClaimState {
   uint32_t base;
   uint32_t length;
-  uint32_t process;  // who claimed it
+  alignas(8) uint64_t process;  // who claimed it (process_id.h)
   char card[16];
 };
 
 struct IrqLevelState {
-  uint32_t owner;    // process whose handler serves the level, 0: none
-  uint32_t pending;  // requests not yet served (atomic)
+  alignas(8) uint64_t owner;  // process whose handler serves the level, 0: none
+  uint32_t pending;           // requests not yet served (atomic)
+  uint32_t reserved;
 };
 
 struct ClockState {
@@ -98,7 +104,7 @@ struct PcState {
 static_assert(std::is_trivially_copyable<PcState>::value, "the PC is plain data");
 static_assert(sizeof(iosim_access) == 8, "journal entries are the same in every build");
 // The same size in every build: a 32-bit and a 64-bit process share the file.
-static_assert(sizeof(PcState) == 609744 + 8 * kMaxCards, "the layout of the PC changed: new kPcVersion");
+static_assert(sizeof(PcState) == 610144 + 8 * kMaxCards, "the layout of the PC changed: new kPcVersion");
 
 // Whether a mapped PC can be trusted: this version, and a rack whose tables
 // agree (kinds known, ranges inside the port space, ports owned by the

@@ -42,6 +42,7 @@ void Bus::make_fresh(PcState &image) {
   image.header.version = kPcVersion;
   image.header.size = sizeof(PcState);
   clock_start(image.clock);
+  image.header.born = static_cast<uint64_t>(image.clock.epoch_wall_ns) ^ (this_process() << 40);
   image.journal.on = 1;
   std::memset(image.owner, kNoCard, sizeof image.owner);
   image.rack_given = read_rack_variable(image.rack_text, sizeof image.rack_text);
@@ -78,7 +79,7 @@ int Bus::plug_locked(const char *kind, unsigned base) {
 }
 
 int Bus::plug(const char *kind, unsigned base) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   return plug_locked(kind, base);
 }
 
@@ -98,7 +99,7 @@ void Bus::unplug_slot(int s) {
 }
 
 int Bus::unplug(unsigned base) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   int s = slot_based_at(base);
   if (s < 0) return IOSIM_NO_CARD;
   unplug_slot(s);
@@ -120,14 +121,14 @@ void Bus::clear_locked() {
 }
 
 void Bus::clear_rack() {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   clear_locked();
 }
 
 void Bus::reset() {
   char text[kRackTextBytes];
   bool given = read_rack_variable(text, sizeof text);
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   clear_locked();
   pc_->rack_given = given;
   std::memcpy(pc_->rack_text, given ? text : "", given ? sizeof text : 1);
@@ -135,7 +136,7 @@ void Bus::reset() {
 }
 
 int Bus::load_rack(const char *text) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   clear_locked();
   RackText rack;
   pc_->rack_given = text != nullptr;  // the PC's rack from now on, as if it had been given
@@ -203,7 +204,7 @@ void Bus::apply_rack(const char *text, bool report) {
 
 int Bus::card_at(unsigned port, char *kind, int size) {
   if (port >= kPortSpace) return -1;
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   uint8_t s = pc_->owner[port];
   if (s == kNoCard) return -1;
   if (kind && size > 0) {
@@ -215,7 +216,7 @@ int Bus::card_at(unsigned port, char *kind, int size) {
 
 // Cards in the order of their bases.
 int Bus::cards(iosim_card_info *out, int max) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   int n = 0;
   for (unsigned port = 0; port < kPortSpace; ++port) {
     uint8_t s = pc_->owner[port];
@@ -235,14 +236,14 @@ int Bus::cards(iosim_card_info *out, int max) {
 }
 
 int Bus::claims(iosim_claim_info *out, int max) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   claims_.prune();
   int n = claims_.count();
   for (int i = 0; out && i < n && i < max; ++i) {
     const ClaimState &c = claims_.at(i);
     out[i].base = static_cast<unsigned short>(c.base);
     out[i].length = static_cast<unsigned short>(c.length);
-    out[i].process = c.process;
+    out[i].process = process_number(c.process);
     std::snprintf(out[i].card, sizeof out[i].card, "%s", c.card);
   }
   return n;

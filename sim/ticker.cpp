@@ -14,13 +14,13 @@ void Bus::advance_all(uint64_t now_ns) {
 }
 
 void Bus::clock_manual(bool on) {
-  PcGuard guard(lock_word());
+  PcGuard guard(*this);
   clock_set_manual(on);
 }
 
 void Bus::clock_advance(uint64_t ns) {
   {
-    PcGuard guard(lock_word());
+    PcGuard guard(*this);
     sim::clock_advance(ns);
     advance_all(clock_now_ns());
   }
@@ -56,7 +56,7 @@ void Bus::ticker_loop() {
     auto now = Steady::now();
     if (now - next > 50 * period) next = now;  // after a stall, no burst of wake-ups
     {
-      PcGuard guard(lock_word());
+      PcGuard guard(*this);
       advance_all(clock_now_ns());
     }
     deliver_interrupts();

@@ -21,6 +21,12 @@ extern "C" {
 int DULVAR_API W_Dulvar_Initial(int card, int base, int irq_level) {
   return ppicard::initial(g_lib, card, base, irq_level);
 }
+#ifndef _WIN32
+int DULVAR_API W_Dulvar_Attach(int card, int base, int irq_level, const unsigned char *modes,
+                          const unsigned char *latches) {
+  return ppicard::attach(g_lib, card, base, irq_level, modes, latches);
+}
+#endif
 int DULVAR_API W_Dulvar_Set_Card(int card) { return ppicard::set_card(g_lib, card); }
 int DULVAR_API W_Dulvar_Get_Card(int *card) { return ppicard::get_card(g_lib, card); }
 int DULVAR_API W_Dulvar_DI_Port(int port_code, unsigned char *value) {

@@ -30,6 +30,14 @@ extern "C" {
 #endif
 
 int DULVAR_API W_Dulvar_Initial(int card, int base, int irq_level);                  /* 1 */
+#ifndef _WIN32
+/* Native libraries only, no ordinal: as Initial, for a card whose chips
+ * already hold what an earlier process of this boot programmed: modes, the
+ * mode-set word of each channel; latches, ports A, B, C of each channel.
+ * The library takes them as its own and writes no port. */
+int DULVAR_API W_Dulvar_Attach(int card, int base, int irq_level, const unsigned char *modes,
+                          const unsigned char *latches);
+#endif
 int DULVAR_API W_Dulvar_Set_Card(int card);                                          /* 2 */
 int DULVAR_API W_Dulvar_Get_Card(int *card);                                         /* 3 */
 int DULVAR_API W_Dulvar_DI_Port(int port_code, unsigned char *value);                /* 4 */

@@ -21,6 +21,12 @@ extern "C" {
 int FENMAR_API W_Fenmar_Initial(int card, int base, int irq_level) {
   return ppicard::initial(g_lib, card, base, irq_level);
 }
+#ifndef _WIN32
+int FENMAR_API W_Fenmar_Attach(int card, int base, int irq_level, const unsigned char *modes,
+                          const unsigned char *latches) {
+  return ppicard::attach(g_lib, card, base, irq_level, modes, latches);
+}
+#endif
 int FENMAR_API W_Fenmar_Set_Card(int card) { return ppicard::set_card(g_lib, card); }
 int FENMAR_API W_Fenmar_Get_Card(int *card) { return ppicard::get_card(g_lib, card); }
 int FENMAR_API W_Fenmar_DI_Port(int port_code, unsigned char *value) {

@@ -38,9 +38,8 @@ bool claim(unsigned base, const CardRules &r) {
 }
 
 
-}  // namespace
-
-int initial(Library &lib, int card, int base, int irq) {
+// initial and attach: held null programs the chips to their power-up state.
+int register_card(Library &lib, int card, int base, int irq, const HeldChannels *held) {
   const CardRules &r = *lib.rules;
   if (card < 0 || card >= kMaxCards) return Invalid_Card_Number;
   Card &c = lib.cards[card];
@@ -61,13 +60,34 @@ int initial(Library &lib, int card, int base, int irq) {
   if (!same_card) {
     c.base = base;
     c.claimed = true;
-    reset_channels(c, r.channels);
+    if (held)
+      adopt_channels(c, r.channels, *held);
+    else
+      reset_channels(c, r.channels);
     if (r.reset_extra) r.reset_extra(c);
   }
   c.irq = irq;
   c.initialised = true;
   lib.current = card;
   return No_Error;
+}
+
+}  // namespace
+
+int initial(Library &lib, int card, int base, int irq) { return register_card(lib, card, base, irq, nullptr); }
+
+int attach(Library &lib, int card, int base, int irq, const HeldChannels &held) {
+  return register_card(lib, card, base, irq, &held);
+}
+
+int attach(Library &lib, int card, int base, int irq, const unsigned char *modes, const unsigned char *latches) {
+  if (!modes || !latches) return Invalid_Pointer;
+  HeldChannels held{};
+  for (int c = 0; c < lib.rules->channels; ++c) {
+    held.mode[c] = modes[c];
+    for (int p = 0; p < kPortsPerChannel; ++p) held.latch[c][p] = latches[kPortsPerChannel * c + p];
+  }
+  return attach(lib, card, base, irq, held);
 }
 
 int set_card(Library &lib, int card) {

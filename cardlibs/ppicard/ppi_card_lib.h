@@ -104,8 +104,22 @@ struct Library {
   explicit Library(const CardRules *r) : rules(r) {}
 };
 
+// What the chips of a card hold, as a process that programmed them left
+// them: each channel's mode-set word and its three output latches.
+struct HeldChannels {
+  uint8_t mode[kMaxChannels];
+  uint8_t latch[kMaxChannels][kPortsPerChannel];
+};
+
 // Card table.
 int initial(Library &lib, int card, int base, int irq);
+// As initial, for a card whose chips already hold what held says (set by
+// an earlier process in this boot): the shadow takes it and no port is
+// written, so the outputs stay as they are.
+int attach(Library &lib, int card, int base, int irq, const HeldChannels &held);
+// The same from a library's arguments: a mode-set word per channel and
+// three latches per channel (A, B, C), channel after channel.
+int attach(Library &lib, int card, int base, int irq, const unsigned char *modes, const unsigned char *latches);
 int set_card(Library &lib, int card);
 int get_card(Library &lib, int *card);
 // The current card if initialised, else nullptr (Card_Not_Initial).

@@ -63,6 +63,15 @@ void reset_channels(Card &card, int channels) {
   }
 }
 
+void adopt_channels(Card &card, int channels, const HeldChannels &held) {
+  for (int c = 0; c < channels; ++c) {
+    ChannelShadow &sh = card.channel[c];
+    sh.mode.store(static_cast<uint8_t>(ppi8255::kModeSet | held.mode[c]), std::memory_order_relaxed);
+    for (unsigned port = ppi8255::kPortA; port <= ppi8255::kPortC; ++port)
+      sh.latch[port].store(held.latch[c][port], std::memory_order_relaxed);
+  }
+}
+
 uint8_t input_group(Card &card, int channel, int group) {
   const GroupInfo &g = kGroupTable[group];
   const uint8_t v = io_in8(static_cast<unsigned short>(channel_port(card, channel, g.port)));

@@ -20,6 +20,8 @@ void set_group_direction(Card &card, int channel, int group, bool input);
 void reassert_channel(Card &card, int channel);
 // Set every channel to the chip's power-up state.
 void reset_channels(Card &card, int channels);
+// Take what the chips hold into the shadow, writing nothing.
+void adopt_channels(Card &card, int channels, const HeldChannels &held);
 
 // Group access with no checks, the direction already set (interrupt path).
 uint8_t input_group(Card &card, int channel, int group);

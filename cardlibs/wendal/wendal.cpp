@@ -23,6 +23,12 @@ extern "C" {
 int WENDAL_API W_Wendal_Initial(int card, int base, int irq_level) {
   return ppicard::initial(g_lib, card, base, irq_level);
 }
+#ifndef _WIN32
+int WENDAL_API W_Wendal_Attach(int card, int base, int irq_level, const unsigned char *modes,
+                          const unsigned char *latches) {
+  return ppicard::attach(g_lib, card, base, irq_level, modes, latches);
+}
+#endif
 int WENDAL_API W_Wendal_Set_Card(int card) { return ppicard::set_card(g_lib, card); }
 int WENDAL_API W_Wendal_Get_Card(int *card) { return ppicard::get_card(g_lib, card); }
 int WENDAL_API W_Wendal_Clock_Start(int divisor1, int divisor2) {

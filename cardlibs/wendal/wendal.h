@@ -33,6 +33,14 @@ extern "C" {
 #endif
 
 int WENDAL_API W_Wendal_Initial(int card, int base, int irq_level);                  /* 1 */
+#ifndef _WIN32
+/* Native libraries only, no ordinal: as Initial, for a card whose chips
+ * already hold what an earlier process of this boot programmed: modes, the
+ * mode-set word of each channel; latches, ports A, B, C of each channel.
+ * The library takes them as its own and writes no port. */
+int WENDAL_API W_Wendal_Attach(int card, int base, int irq_level, const unsigned char *modes,
+                          const unsigned char *latches);
+#endif
 int WENDAL_API W_Wendal_Set_Card(int card);                                          /* 2 */
 int WENDAL_API W_Wendal_Get_Card(int *card);                                         /* 3 */
 int WENDAL_API W_Wendal_Clock_Start(int divisor1, int divisor2);                     /* 4 */

@@ -58,6 +58,7 @@ int none_irq_attach(int, io_irq_handler, void *) { return IO_IRQ_UNAVAILABLE; }
 int none_irq_detach(int) { return IO_IRQ_NOT_ATTACHED; }
 
 Layer g_layer;
+void *g_handle = nullptr;  // the layer loaded
 std::once_flag g_chosen;
 char g_failure[512];  // why no layer loaded, empty when one did
 
@@ -117,11 +118,38 @@ void choose() {
     if (fn) std::memcpy(reinterpret_cast<char *>(&found) + s.offset, &fn, sizeof fn);
   }
   g_layer = found;
+  g_handle = handle;
 }
 
 inline const Layer &layer() {
   std::call_once(g_chosen, choose);
   return g_layer;
+}
+
+// The simulated PC grants every port, but a run on a private PC (its file
+// could not be used) changes nothing that lasts: that is refused unless the
+// user asked for one (KESTAN_SIM_PC=private).
+int simulator_rights(char *reason, int size) {
+  using PcFile = int (*)(char *, int);
+  auto pc_file = reinterpret_cast<PcFile>(dlsym(g_handle, "iosim_pc_file"));
+  char path[512] = "";
+  const char *asked = std::getenv("KESTAN_SIM_PC");
+  if (pc_file && pc_file(path, sizeof path) != 1 && !(asked && std::strcmp(asked, "private") == 0)) {
+    // Said once on stderr, as the layer says why it could not be loaded.
+    static char said[700] = "";
+    if (!said[0]) {
+      std::snprintf(said, sizeof said,
+                    "ioport: the simulated PC %s cannot be used (see above): a change made on a private PC "
+                    "would not last, nothing done. Remedy: name a PC file of your own with KESTAN_SIM_PC, or "
+                    "KESTAN_SIM_PC=private for a private PC",
+                    path);
+      std::fprintf(stderr, "%s\n", said);
+    }
+    if (reason && size > 0) std::snprintf(reason, static_cast<size_t>(size), "%s", said);
+    return IO_RIGHTS_NO_LAYER;
+  }
+  if (reason && size > 0) reason[0] = '\0';
+  return IO_RIGHTS_OK;
 }
 
 }  // namespace
@@ -153,11 +181,15 @@ __attribute__((visibility("default"))) int io_rights(unsigned short base, unsign
     if (reason && size > 0) std::snprintf(reason, static_cast<size_t>(size), "%s", g_failure);
     return IO_RIGHTS_NO_LAYER;
   }
-  if (!l.rights) {  // the simulated PC grants every port
-    if (reason && size > 0) reason[0] = '\0';
-    return IO_RIGHTS_OK;
-  }
+  if (!l.rights) return simulator_rights(reason, size);
   return l.rights(base, length, reason, size);
+}
+
+// Native tools: a function of the layer beyond the port seam (the
+// simulator's iosim controls), or null.
+__attribute__((visibility("default"))) void *io_layer_function(const char *name) {
+  layer();
+  return g_handle ? dlsym(g_handle, name) : nullptr;
 }
 
 __attribute__((visibility("default"))) const char *io_layer(void) {

@@ -11,6 +11,7 @@ _LIB_DIR = os.environ.get("KESTAN_LIB_DIR") or os.path.normpath(os.path.join(_HE
 NO_RIGHTS = -101
 NO_LAYER = -102
 IN_USE = -103
+NO_STATE = -104  # the card's record cannot be kept (its folder is not the user's own)
 
 
 class KestanError(Exception):

@@ -3,7 +3,7 @@
 import ctypes
 import operator
 
-from ._native import IN_USE, NO_LAYER, NO_RIGHTS, CardError, CardInUseError, KestanError, PortRightsError, native, opened, use_simulator
+from ._native import IN_USE, NO_LAYER, NO_RIGHTS, NO_STATE, CardError, CardInUseError, KestanError, PortRightsError, native, opened, use_simulator
 
 KINDS = ("kestan", "orvel", "sarrow", "pellin", "fenmar", "wendal", "dulvar")
 _GROUP_NAMES = ("A", "B", "CH", "CL")
@@ -93,6 +93,9 @@ class Card:
             raise PortRightsError(code, self._lib.kit_card_reason().decode())
         if code == IN_USE:
             raise CardInUseError(self._lib.kit_card_reason().decode())
+        if code == NO_STATE:
+            self._handle = None
+            raise KestanError(self._lib.kit_card_reason().decode())
         if code != 0:
             self._raise(code, f"{kind} card {number} at base 0x{base:X}", call=f"W_{kind.capitalize()}_Initial")
         self._handle = handle
@@ -128,6 +131,8 @@ class Card:
     def _raise(self, code, what, call=None):
         if code == IN_USE:
             raise CardInUseError(f"{what}: the card at {self.base:03X}H is in use by another program")
+        if code == NO_STATE:
+            raise KestanError(f"{what}: {self._lib.kit_card_reason().decode()}")
         name = self._lib.kit_code_name(self.kind.encode(), code).decode()
         if call is None:
             call = self._lib.kit_card_call(self._handle).decode()

@@ -124,3 +124,17 @@ def test_the_real_ports_without_rights_raise_with_the_remedy():
                      "except kestan.PortRightsError as e:\n print(e.reason)\n", KESTAN_IOPORT="hardware")
     # The remedy follows the cause: no root, or a kernel without port access.
     assert "CAP_SYS_RAWIO" in run.stdout or "no port access" in run.stdout, run.stdout + run.stderr
+
+
+def test_a_records_folder_of_another_user_or_a_pc_that_cannot_be_kept_is_refused(tmp_path):
+    if os.getuid() != 0:
+        pytest.skip("another user's folder needs root to make")
+    planted = tmp_path / "planted"
+    (planted / "simulator").mkdir(parents=True)
+    os.chown(planted / "simulator", 65534, 65534)
+    run = run_python("try:\n kestan.Card('kestan', 0x2A8, simulator=True).write(3, 1)\n"
+                     "except kestan.KestanError as e:\n print(e)\n", KESTAN_IO_STATE_DIR=str(planted))
+    assert "belongs to user 65534" in run.stdout, run.stdout + run.stderr
+    run = run_python("try:\n kestan.Card('kestan', 0x2A8, simulator=True)\n"
+                     "except kestan.PortRightsError as e:\n print(e.reason)\n", KESTAN_SIM_PC="/proc/x.pc")
+    assert "would not last" in run.stdout, run.stdout + run.stderr

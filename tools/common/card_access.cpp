@@ -30,6 +30,7 @@ struct LampCalls {
 // The calls of one 8255-card library.
 struct PpiCalls {
   int (*initial)(int card, int base, int irq);
+  int (*attach)(int card, int base, int irq, const unsigned char *modes, const unsigned char *latches);
   int (*set_card)(int card);
   int (*read_group)(int code, unsigned char *value);
   int (*write_group)(int code, unsigned value);
@@ -83,9 +84,12 @@ const LampCalls kSarrowCalls = {true, W_Sarrow_Initial, W_Sarrow_Set_Card, W_Sar
 const LampCalls kPellinCalls = {false, W_Pellin_Initial, W_Pellin_Set_Card, W_Pellin_DI_Channel,
                                 W_Pellin_DO_Channel, widened<pellin_di>, pellin_write_port,
                                 widened<pellin_read_back>};
-const PpiCalls kFenmarCalls = {W_Fenmar_Initial, W_Fenmar_Set_Card, W_Fenmar_DI_Port, W_Fenmar_DO_Port};
-const PpiCalls kWendalCalls = {W_Wendal_Initial, W_Wendal_Set_Card, W_Wendal_DI_Port, W_Wendal_DO_Port};
-const PpiCalls kDulvarCalls = {W_Dulvar_Initial, W_Dulvar_Set_Card, W_Dulvar_DI_Port, W_Dulvar_DO_Port};
+const PpiCalls kFenmarCalls = {W_Fenmar_Initial, W_Fenmar_Attach, W_Fenmar_Set_Card, W_Fenmar_DI_Port,
+                               W_Fenmar_DO_Port};
+const PpiCalls kWendalCalls = {W_Wendal_Initial, W_Wendal_Attach, W_Wendal_Set_Card, W_Wendal_DI_Port,
+                               W_Wendal_DO_Port};
+const PpiCalls kDulvarCalls = {W_Dulvar_Initial, W_Dulvar_Attach, W_Dulvar_Set_Card, W_Dulvar_DI_Port,
+                               W_Dulvar_DO_Port};
 
 const LampCalls *const kLampCalls[kKindCount] = {&kKestanCalls, &kOrvelCalls, &kSarrowCalls,
                                                 &kPellinCalls, nullptr, nullptr, nullptr};
@@ -205,6 +209,18 @@ int ppi_write_port(Card &card, int port, unsigned value) {
   return 0;
 }
 
+// Registers a card whose chips hold state: each channel's mode from the
+// recorded directions, its latches from the recorded ports.
+int ppi_attach(Card &card, int irq, const CardState &state) {
+  unsigned char modes[kMaxPorts / ppicard::kPortsPerChannel] = {}, latches[kMaxPorts] = {};
+  for (int c = 0; c < card.info->ppi_channels; ++c)
+    for (int g = 0; g < kGroupsPerChannel; ++g)
+      if (!((state.output_groups >> (c * kGroupsPerChannel + g)) & 1u))
+        modes[c] |= ppicard::kGroupTable[ppicard::kDirectionGroups[g]].input_bits;
+  for (int p = 0; p < card.info->ports; ++p) latches[p] = state.outputs[p];
+  return ppi(card)->attach(card.number, card.base, irq, modes, latches);
+}
+
 // Puts the recorded output groups back with their latches.
 int ppi_restore(Card &card, const CardState &state) {
   GroupInfo groups[kMaxGroups];
@@ -261,6 +277,11 @@ int card_open(Card *card, Kind kind, int number, int base, int irq, const CardSt
   if (const LampCalls *calls = lamp(*card)) {
     int code = calls->initial(number, base);
     if (code == 0 && state) card->state = *state;
+    return code;
+  }
+  if (state && state->held_by_card) {
+    int code = ppi_attach(*card, irq, *state);
+    if (code == 0) card->state = *state;
     return code;
   }
   int code = ppi(*card)->initial(number, base, irq);

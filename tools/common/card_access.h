@@ -87,6 +87,9 @@ struct CardState {
   uint32_t known_ports;          // bit p: outputs[p] holds what port p drives
   uint8_t outputs[kMaxPorts];    // output latch of each port
   uint32_t output_groups;        // 8255: bit i set when group i (group_list) is output
+  // Read from a record of this boot of the machine: the 8255 chips hold it
+  // already, so the card is attached without programming them again.
+  bool held_by_card;
 };
 
 // The library calls the layer makes, for naming the one that refused.
@@ -107,8 +110,10 @@ struct Card {
 
 // Initialises card number at base in the kind's library (irq for the 8255
 // cards) and puts state on it again: every known output port of a lamp
-// card, every output group of an 8255 card with its latch. With state
-// nullptr the card starts from what the library holds.
+// card, every output group of an 8255 card with its latch (an 8255 card
+// whose chips hold the state, held_by_card, is attached as it is: no
+// output drops for a moment). With state nullptr the card starts from what
+// the library holds.
 int card_open(Card *card, Kind kind, int number, int base, int irq, const CardState *state);
 
 // Brings the card to state, which another process may have recorded since

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "card_access.h"
+#include "card_start.h"
 #include "card_state_file.h"
 #include "ioport.h"
 
@@ -25,25 +26,25 @@ bool on_simulator() { return std::strcmp(io_layer(), "simulator") == 0; }
 // A call that may change outputs or directions, between the others that
 // share the card: under the state file's lock, from the recorded state,
 // and recorded after.
+// A call that cannot take the lock does not run: unlocked, it would undo
+// the holder's outputs, and its record would be lost.
 template <class Call>
 int writing(kit_card *c, Call call) {
-  if (c->file.fd >= 0 && !cardio::state_file_lock(c->file)) {
-    if (errno == EWOULDBLOCK) return KIT_CARD_IN_USE;  // writing now would undo the holder's outputs
-  } else if (c->file.fd >= 0) {
-    cardio::CardState recorded;
-    if (cardio::state_file_load(c->file, &recorded)) {
-      int code = cardio::card_resync(c->card, recorded);
-      if (code != 0) {
-        cardio::state_file_unlock(c->file);
-        return code;
-      }
-    }
+  if (!cardio::state_file_lock(c->file)) {
+    if (errno == EWOULDBLOCK) return KIT_CARD_IN_USE;
+    std::snprintf(g_reason, sizeof g_reason, "cannot lock the record %s: %s", c->file.path, std::strerror(errno));
+    return KIT_CARD_NO_STATE;
   }
-  int code = call();
-  if (c->file.fd >= 0) {
+  cardio::CardState recorded;
+  char why[640];
+  int code = 0;
+  if (cardio::starting_state(c->file, &recorded, why, sizeof why) == cardio::Record::kLoaded)
+    code = cardio::card_resync(c->card, recorded);
+  if (code == 0) {
+    code = call();
     cardio::state_file_save(c->file, c->card.state);
-    cardio::state_file_unlock(c->file);
   }
+  cardio::state_file_unlock(c->file);
   return code;
 }
 
@@ -60,21 +61,19 @@ KIT_API int kit_card_open(const char *kind, int number, int base, int irq, kit_c
     if (rights != IO_RIGHTS_OK) return KIT_CARD_NO_RIGHTS;
   }
   kit_card *c = new kit_card;
-  char dir[512], why[640];
-  cardio::state_dir(on_simulator(), dir, sizeof dir);
+  char why[640];
   cardio::CardState recorded{};
-  bool have = cardio::state_file_open(&c->file, dir, info->kind, base, why, sizeof why) &&
-              cardio::state_file_load(c->file, &recorded);
-  if (c->file.in_use) {
+  // The record is kept in a folder of the user's own, or the card is not opened.
+  if (!cardio::state_file_open(&c->file, on_simulator(), info->kind, base, why, sizeof why)) {
     std::snprintf(g_reason, sizeof g_reason, "%s", why);
+    int refused = c->file.in_use ? KIT_CARD_IN_USE : KIT_CARD_NO_STATE;
     delete c;
-    return KIT_CARD_IN_USE;
+    return refused;
   }
+  bool have = cardio::starting_state(c->file, &recorded, why, sizeof why) == cardio::Record::kLoaded;
   int code = cardio::card_open(&c->card, info->kind, number, base, irq, have ? &recorded : nullptr);
-  if (c->file.fd >= 0) {
-    if (code == 0) cardio::state_file_save(c->file, c->card.state);
-    cardio::state_file_unlock(c->file);
-  }
+  if (code == 0) cardio::state_file_save(c->file, c->card.state);
+  cardio::state_file_unlock(c->file);
   if (code != 0) {
     cardio::state_file_close(&c->file);
     delete c;
@@ -138,6 +137,8 @@ KIT_API const char *kit_code_name(const char *kind, int code) {
   if (code == KIT_CARD_UNKNOWN_KIND) return "Unknown_Kind";
   if (code == KIT_CARD_NO_RIGHTS) return "No_Port_Rights";
   if (code == KIT_CARD_NO_LAYER) return "No_Port_Layer";
+  if (code == KIT_CARD_IN_USE) return "Card_In_Use";
+  if (code == KIT_CARD_NO_STATE) return "No_State_Folder";
   const cardio::KindInfo *info = kind ? cardio::find_kind(kind) : nullptr;
   return info ? cardio::code_name(info->kind, code) : "unknown";
 }

@@ -21,11 +21,12 @@ typedef struct kit_card kit_card;
 #define KIT_CARD_NO_RIGHTS    (-101) /* the port rights are refused: kit_card_reason says why */
 #define KIT_CARD_NO_LAYER     (-102) /* the port layer is not installed */
 #define KIT_CARD_IN_USE       (-103) /* another program (a kestan-io serve) holds the card */
+#define KIT_CARD_NO_STATE     (-104) /* the card's record cannot be kept: kit_card_reason says why */
 
 /* Opens card number at base ("kestan", "orvel", ... "dulvar"). */
 int kit_card_open(const char *kind, int number, int base, int irq, kit_card **card);
 void kit_card_close(kit_card *card);
-/* Why the last open failed for want of rights or layer (one line). */
+/* Why the last open (or write) failed for want of rights, layer or record (one line). */
 const char *kit_card_reason(void);
 /* "hardware" or "simulator": the layer the calls reach. */
 const char *kit_card_layer(void);

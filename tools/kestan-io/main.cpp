@@ -83,8 +83,8 @@ const char kHelpTail[] =
   "simulated PC beside its file, KESTAN_SIM_PC.kestan-io, and for the real PC\n"
   "/run/kestan-io when it may, else $XDG_RUNTIME_DIR/kestan-io or /tmp/kestan-io-UID)\n"
   "and puts it back in the library before it writes, so a one-line write leaves the\n"
-  "other outputs on. (The 8255 libraries set every chip to inputs when a new process\n"
-  "registers the card; the recorded output groups go out again at once.)\n"
+  "other outputs on (on the simulated PC a lamp card's outputs are read from the PC; an\n"
+  "8255 card recorded in this boot is attached as its chips hold it).\n"
   "  kestan-io --simulator --base 0x2A8 write 3 1\n"
   "  kestan-io --simulator --base 0x2A8 set 5=1 6=0 read 3 5 6 readback\n"
   "  kestan-io --simulator --kind fenmar --base 0x220 dir A out write-port A 0x5A read-port C\n"
@@ -113,9 +113,11 @@ const char kHelpTail[] =
   "or CAP_SYS_RAWIO, kernel lockdown); 5 a kernel driver owns the ports (--force);\n"
   "6 probe: nothing answers; 7 serve: the address cannot be listened on; 8 the card\n"
   "is in use (another program, such as a kestan-io serve, held it for 2 seconds);\n"
-  "9 the results could not be written to standard output. Every line and value is\n"
-  "checked against the card before the first port access (status 2, with the limit);\n"
-  "with --json a failure is also {\"error\":{\"status\":N,\"message\":...}} on stdout.\n";
+  "9 the results could not be written to standard output; 10 the card's record cannot\n"
+  "be kept (its folder or file is not yours alone, or it could not be saved: the\n"
+  "message names it). Every line and value is checked against the card before the\n"
+  "first port access (status 2, with the limit); with --json a failure is also\n"
+  "{\"error\":{\"status\":N,\"message\":...}} on stdout.\n";
 
 void print_help() {
   std::printf(kHelpHead);
@@ -158,7 +160,7 @@ int run_commands(const Options &o, int argc, char **argv) {
   int code = open_session(o, any_writes(steps, count), &session, &state);
   for (int i = 0; i < count && code == kExitOk; ++i) {
     int result = steps[i].command->run(session, steps[i]);
-    if (steps[i].command->writes) keep_state(session, state);
+    if (steps[i].command->writes && keep_state(session, state) != kExitOk && code == kExitOk) code = kExitNoState;
     if (result != 0) {
       char asked[128];
       describe_step(steps[i], asked, sizeof asked);

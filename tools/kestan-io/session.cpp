@@ -1,9 +1,12 @@
 // Opening the card of a kestan-io run.
 #include "session.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "card_json.h"
+#include "card_start.h"
 #include "error_text.h"
 #include "tool.h"
 
@@ -29,16 +32,19 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
                                            writes || k.ppi_channels > 0)
                              : kExitOk;
   if (code != kExitOk) return code;
-  char dir[512], why[640];
-  cardio::state_dir(on_simulator(), dir, sizeof dir);
+  char why[640];
   cardio::CardState kept{};
-  bool have_state = library_accepts &&
-                    cardio::state_file_open(state, dir, k.kind, static_cast<int>(o.base), why, sizeof why);
-  if (library_accepts && !have_state && state->in_use) return tool_failure(kExitInUse, why);
-  if (library_accepts && !have_state)
-    std::fprintf(stderr, "kestan-io: warning: %s; outputs this run did not write may be switched off\n", why);
-  else
-    have_state = cardio::state_file_load(*state, &kept);
+  bool have_state = false;
+  if (library_accepts) {
+    // A record that cannot be kept (another user's folder, a symlink) is
+    // refused before the card is touched: the run would undo others' outputs.
+    if (!cardio::state_file_open(state, on_simulator(), k.kind, static_cast<int>(o.base), why, sizeof why))
+      return tool_failure(state->in_use ? kExitInUse : kExitNoState, why);
+    cardio::Record record = cardio::starting_state(*state, &kept, why, sizeof why);
+    if (record == cardio::Record::kDamaged)
+      std::fprintf(stderr, "kestan-io: warning: %s; outputs this run does not write may be switched off\n", why);
+    have_state = record == cardio::Record::kLoaded;
+  }
   session->json = o.json;
   int result = cardio::card_open(&session->card, k.kind, static_cast<int>(o.card), static_cast<int>(o.base),
                                  static_cast<int>(o.irq), have_state ? &kept : nullptr);
@@ -50,7 +56,10 @@ int open_session(const Options &o, bool writes, Session *session, cardio::StateF
   return kExitOk;
 }
 
-void keep_state(const Session &session, const cardio::StateFile &state) {
-  if (state.fd >= 0 && !cardio::state_file_save(state, session.card.state))
-    std::fprintf(stderr, "kestan-io: warning: the card's state could not be saved\n");
+int keep_state(const Session &session, const cardio::StateFile &state) {
+  if (state.fd < 0 || cardio::state_file_save(state, session.card.state)) return kExitOk;
+  char why[800];
+  std::snprintf(why, sizeof why, "the card's state could not be saved in %s: %s; the next run may undo this one",
+                state.path, std::strerror(errno));
+  return tool_failure(kExitNoState, why);
 }

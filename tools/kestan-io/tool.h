@@ -18,6 +18,7 @@ constexpr int kExitNoCard = cardio::io_status(cardio::kNoCard);
 constexpr int kExitNoListen = cardio::io_status(cardio::kNoListen);
 constexpr int kExitInUse = cardio::io_status(cardio::kInUse);
 constexpr int kExitOutput = cardio::io_status(cardio::kOutput);
+constexpr int kExitNoState = cardio::io_status(cardio::kNoState);
 
 // With --json every failure is also a JSON object on stdout.
 void report_errors_as_json(bool on);

@@ -24,9 +24,9 @@ const char kHelp[] =
   "cards, output latches, cables and claims between runs, as a PC does.\n"
   "\n"
   "The PC is the file KESTAN_SIM_PC names (default $XDG_RUNTIME_DIR/kestan-sim.pc,\n"
-  "else /tmp/kestan-sim-$USER.pc); a new PC gets the rack of KESTAN_SIM_RACK\n"
-  "(default: a Kestan card at 2A8H), and reset puts in the rack KESTAN_SIM_RACK\n"
-  "names (or the default one); a rack or plug that names an unknown kind, a base the\n"
+  "else /tmp/kestan-sim-UID/kestan-sim.pc, in a folder of your own); a new PC gets\n"
+  "the rack of KESTAN_SIM_RACK (default: a Kestan card at 2A8H), and reset puts in\n"
+  "the rack KESTAN_SIM_RACK names (or the default one); a rack or plug that names an unknown kind, a base the\n"
   "kind cannot sit at (off its step, or a port outside 200H-3FFH) or overlapping\n"
   "cards changes nothing. Bases are hexadecimal (2A8, 2A8H or 0x2A8); banks, lines\n"
   "and counts are decimal or 0x (0x7).\n"
@@ -45,8 +45,9 @@ const char kHelp[] =
   "\n"
   "Exit status: 0 done; 1 the simulated PC refused (no card at that base, no\n"
   "such bank, range occupied, unknown kind, a base the kind cannot sit at, a rack\n"
-  "it cannot plug); 2 the command line is wrong; 3 what it printed could not be\n"
-  "written to standard output.\n";
+  "it cannot plug) or its file cannot be used; 2 the command line is wrong; 3 what\n"
+  "it printed could not be written to standard output; 75 a program holding the PC\n"
+  "does not let go.\n";
 
 void print_help() {
   char list[2048] = "";
@@ -92,6 +93,7 @@ int main(int argc, char **argv) {
     if (std::strcmp(argv[1], c.word) != 0) continue;
     int count = argc - 2;
     if (count < c.min_args || count > c.max_args) return usage_error("wrong number of arguments for", c.word);
+    if (!shared_pc_reachable()) return kExitRefused;
     return finish_output(c.run(argv + 2, count));
   }
   return usage_error("unknown command", argv[1]);

@@ -98,6 +98,7 @@ void bank_name(const char *kind, int bank, char *text, size_t size) {
 
 // --- commands ---------------------------------------------------------------
 
+
 int status(char **, int) {
   char path[512];
   if (iosim_pc_file(path, sizeof path))
@@ -134,11 +135,7 @@ int status(char **, int) {
 // kestan-io's records of what it wrote to a card: a card that comes up
 // afresh drives nothing, and a record kept past that would switch its old
 // outputs back on at kestan-io's next write.
-void forget_records(int base) {
-  char dir[512];
-  cardio::state_dir(true, dir, sizeof dir);
-  cardio::forget_card_records(dir, base);
-}
+void forget_records(int base) { cardio::forget_card_records(true, base); }
 
 // The rack KESTAN_SIM_RACK gives, checked whole before anything changes.
 int refuse_bad_rack(const char *text) {
@@ -347,3 +344,15 @@ const SimCommand kSimCommands[] = {
     {"journal", "[N]", 0, 1, "the last N port accesses (default 20)", journal},
 };
 const int kSimCommandCount = sizeof kSimCommands / sizeof kSimCommands[0];
+
+bool shared_pc_reachable() {
+  char path[512];
+  if (iosim_pc_file(path, sizeof path) == 1) return true;
+  if (cardio::sim_pc_private_asked()) return true;
+  std::fprintf(stderr,
+               "kestan-sim: the simulated PC %s cannot be used (see above): what this run showed or changed "
+               "would be a private PC's, gone when it ends. Remedy: name a PC file of your own with "
+               "KESTAN_SIM_PC\n",
+               path);
+  return false;
+}

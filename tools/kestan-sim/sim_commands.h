@@ -22,6 +22,10 @@ struct SimCommand {
 extern const SimCommand kSimCommands[];
 extern const int kSimCommandCount;
 
+// Whether the commands reach the shared simulated PC (or the private one
+// KESTAN_SIM_PC=private asks for); says why not on stderr.
+bool shared_pc_reachable();
+
 // A usage mistake, said on stderr.
 int usage_error(const char *why, const char *what = nullptr);
 

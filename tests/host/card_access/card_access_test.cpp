@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "card_access.h"
@@ -17,6 +19,13 @@
 using namespace cardio;
 
 namespace {
+
+std::string slurp(const std::string &path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 struct KindCase {
   Kind kind;
@@ -110,34 +119,81 @@ TEST(CardAccess, RecordedOutputsAreOnTheCardAgainBeforeALineIsWritten) {
   int line = 0;
   ASSERT_EQ(0, read_input_line(card, 24 + 8 + 7, &line));  // ch1 Port B line 7, over the cable
   EXPECT_EQ(1, line);
+
+  // An 8255 card left so in this boot (an earlier process programmed Port A
+  // of channel 0 as an output, 0x5A): attached as it is, not one port
+  // written, and a line written later goes out without a mode-set word.
+  ASSERT_EQ(IOSIM_OK, iosim_plug("dulvar", 0x260));
+  io_out8(0x263, 0x8B);
+  io_out8(0x260, 0x5A);
+  CardState held{};
+  held.known_ports = 1u << 0;
+  held.outputs[0] = 0x5A;
+  held.output_groups = 1u << 0;
+  held.held_by_card = true;
+  iosim_journal_clear();
+  ASSERT_EQ(0, card_open(&card, Kind::Dulvar, 0, 0x260, 5, &held));
+  iosim_access seen[64];
+  int n = iosim_journal_read(seen, 64);
+  for (int i = 0; i < n; ++i) EXPECT_NE(IOSIM_OUT8, seen[i].op) << "port " << std::hex << seen[i].port;
+  ASSERT_EQ(0, write_output_line(card, 0, 1));
+  ASSERT_EQ(IOSIM_OK, iosim_read_outputs(0x260, 0, &driven));
+  EXPECT_EQ(0x5Bu, driven);
+  n = iosim_journal_read(seen, 64);
+  ASSERT_GE(n, 1);
+  EXPECT_EQ(0x260, seen[n - 1].port) << "only Port A written";
+  for (int i = 0; i < n; ++i) EXPECT_NE(0x263, seen[i].port) << "no mode-set word";
 }
 
-// The state file gives back what was saved for the kind, and nothing for
-// another kind at that base or for a file that is not one.
-TEST(CardAccess, StateFileKeepsACardsStateAndRefusesAnotherKindsOrDamage) {
+// The record gives back what was saved for the kind on this machine; a
+// record of another kind or machine is none, and a damaged one is said so
+// and not applied in part.
+TEST(CardAccess, TheRecordKeepsACardsStateAndRefusesAnotherKindsOrDamage) {
   char dir[] = "/tmp/card_state_XXXXXX";
   ASSERT_NE(nullptr, mkdtemp(dir));
-  char why[256];
+  setenv("KESTAN_IO_STATE_DIR", dir, 1);
+  char why[700];
   StateFile file;
-  ASSERT_TRUE(state_file_open(&file, dir, Kind::Dulvar, 0x260, why, sizeof why)) << why;
+  ASSERT_TRUE(state_file_open(&file, true, Kind::Dulvar, 0x260, why, sizeof why)) << why;
   CardState saved{};
   saved.known_ports = (1u << 17) | 1u;
   saved.outputs[17] = 0xA5;
   saved.output_groups = 1u << 23;
   ASSERT_TRUE(state_file_save(file, saved));
   CardState loaded{};
-  ASSERT_TRUE(state_file_load(file, &loaded));
+  ASSERT_EQ(Record::kLoaded, state_file_load(file, &loaded, why, sizeof why)) << why;
   EXPECT_EQ(saved.known_ports, loaded.known_ports);
   EXPECT_EQ(0xA5, loaded.outputs[17]);
   EXPECT_EQ(saved.output_groups, loaded.output_groups);
+  const std::string good = slurp(file.path);
   state_file_close(&file);
 
-  ASSERT_TRUE(state_file_open(&file, dir, Kind::Fenmar, 0x260, why, sizeof why)) << why;
-  EXPECT_FALSE(state_file_load(file, &loaded)) << "written for a dulvar card";
-  EXPECT_EQ(0u, loaded.known_ports);
-  ASSERT_EQ(3, pwrite(file.fd, "xyz", 3, 0));
-  EXPECT_FALSE(state_file_load(file, &loaded)) << "damaged";
-  state_file_close(&file);
+  struct Case {
+    const char *what;
+    Kind kind;
+    std::string text;
+    Record expected;
+  };
+  const std::string other_machine = good.substr(0, good.find("machine ")) + "machine boot-earlier" +
+                                    good.substr(good.find('\n', good.find("machine ")));
+  const Case cases[] = {
+    {"written for a dulvar card", Kind::Fenmar, good, Record::kNone},
+    {"of a simulated PC that was replaced", Kind::Dulvar, other_machine, Record::kNone},
+    {"a junk line appended", Kind::Dulvar, good + "port 3 0x\n", Record::kDamaged},
+    {"longer than a record can be", Kind::Dulvar, good + std::string(3000, '#'), Record::kDamaged},
+  };
+  for (const Case &c : cases) {
+    ASSERT_TRUE(state_file_open(&file, true, c.kind, 0x260, why, sizeof why)) << why;
+    { std::ofstream(file.path) << c.text; }
+    loaded.known_ports = 0xFFFF;
+    EXPECT_EQ(c.expected, state_file_load(file, &loaded, why, sizeof why)) << c.what;
+    EXPECT_EQ(0u, loaded.known_ports) << c.what << ": nothing of it is applied";
+    if (c.expected == Record::kDamaged) {
+      EXPECT_NE(nullptr, std::strstr(why, file.path)) << why;
+    }
+    state_file_close(&file);
+  }
+  unsetenv("KESTAN_IO_STATE_DIR");
   std::system(("rm -rf " + std::string(dir)).c_str());
 }
 

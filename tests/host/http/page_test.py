@@ -107,6 +107,9 @@ class BrowserCase(unittest.TestCase):
         shutil.rmtree(cls.profile, ignore_errors=True)
 
     def serve(self, kind, base, *serve_words):
+        # Each case on a PC at power-up: the page shows what the card drives,
+        # and an earlier case's outputs would still be on.
+        self.sim("reset")
         server = Server(kind, base, *serve_words)
         self.addCleanup(server.close)
         return server

@@ -171,6 +171,30 @@ TEST_F(KestanIo, OutputsWrittenByEarlierRunsStayOn) {
   EXPECT_TRUE(has(run.out, "outputs word : 0x0000 ")) << run.out << run.err;
 }
 
+// What the card drives wins over the record: a program that wrote the card
+// itself (here a run that keeps its record elsewhere) left the record
+// stale; a PC replaced since makes every record of the old one void.
+TEST_F(KestanIo, TheSimulatedCardNotAStaleRecordIsWhereARunStarts) {
+  ASSERT_EQ(0, run_tool(on_simulator({"write", "3", "1"})).exit_code);
+  const std::string elsewhere = "KESTAN_IO_STATE_DIR=" + state_dir() + "/elsewhere";
+  ASSERT_EQ(0, run_tool(on_simulator({"write-port", "0", "0x20"}), {elsewhere}).exit_code);
+  ToolRun run = run_tool(on_simulator({"readback", "write", "6", "1", "readback"}));
+  ASSERT_EQ(0, run.exit_code) << run.err;
+  EXPECT_TRUE(has(run.out, "outputs word : 0x00000020")) << run.out;
+  EXPECT_TRUE(has(run.out, "outputs word : 0x00000060")) << run.out;
+
+  const std::vector<std::string> fenmar{"--simulator", "--kind", "fenmar", "--base", "0x220"};
+  auto with = [&](std::vector<std::string> words) {
+    words.insert(words.begin(), fenmar.begin(), fenmar.end());
+    return words;
+  };
+  ASSERT_EQ(0, run_tool(with({"dir", "A", "out", "write-port", "A", "0x5A"})).exit_code);
+  unlink(std::getenv("KESTAN_SIM_PC"));
+  run = run_tool(with({"dir"}));
+  ASSERT_EQ(0, run.exit_code) << run.err;
+  EXPECT_TRUE(has(run.out, "ch0 A  (port code   0): in")) << "the old PC's record is dropped:\n" << run.out;
+}
+
 struct KindRun {
   std::vector<std::string> args;
   const char *expected;  // in the output
@@ -421,6 +445,28 @@ TEST_F(KestanIo, AnUnknownPortLayerIsSaidAndNothingRuns) {
   EXPECT_EQ(3, run.exit_code);
   EXPECT_EQ("", run.out);
   EXPECT_TRUE(has(run.err, "KESTAN_IOPORT=simulated: say simulator or hardware")) << run.err;
+
+  // A simulated PC that cannot be used: a private one would lose the change.
+  run = run_tool(on_simulator({"write", "5", "1"}), {"KESTAN_SIM_PC=/proc/x.pc"});
+  EXPECT_EQ(3, run.exit_code) << run.err;
+  EXPECT_EQ("", run.out);
+  EXPECT_TRUE(has(run.err, "would not last, nothing done")) << run.err;
+  run = run_tool(on_simulator({"write", "5", "1", "read", "5"}), {"KESTAN_SIM_PC=private"});
+  EXPECT_EQ(0, run.exit_code) << "asked for: " << run.err;
+  EXPECT_TRUE(has(run.out, "input 5: 1")) << run.out;
+}
+
+// A change whose record cannot be saved would be undone by the next run:
+// the run fails (here the folder of the records is read-only to its owner).
+TEST_F(KestanIo, AChangeWhoseRecordCannotBeSavedFails) {
+  if (getuid() != 0) GTEST_SKIP() << "needs another user, for whom a folder's mode counts";
+  const std::string dir = state_dir() + "/readonly", records = dir + "/private-simulator";
+  ASSERT_EQ(0, std::system(("mkdir -p " + records + " && touch " + records + "/card-2A8.lock && chmod 600 " +
+                            records + "/card-2A8.lock && chown -R 65534:65534 " + dir + " && chmod 700 " + dir +
+                            " && chmod 500 " + records).c_str()));
+  ToolRun run = run_tool(on_simulator({"write", "1", "1"}), {"KESTAN_SIM_PC=private", "KESTAN_IO_STATE_DIR=" + dir}, true);
+  EXPECT_EQ(10, run.exit_code) << run.err;
+  EXPECT_TRUE(has(run.err, "could not be saved in " + records + "/card-2A8.state")) << run.err;
 }
 
 // Ports a kernel driver owns are not written without --force.

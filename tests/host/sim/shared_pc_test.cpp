@@ -1,8 +1,10 @@
 // One simulated PC shared by several processes: writes of two processes
-// hammering one card, a process killed in the middle of its work, and an
-// interrupt raised by one process served by the one that attached it.
+// hammering one card, a process killed in the middle of its work, a lock
+// word naming a process that is not its holder, a holder that stops, and
+// an interrupt raised by one process served by the one that attached it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <cstring>
+#include <string>
 #include <thread>
 
 #include "iosim.h"
@@ -92,6 +96,125 @@ TEST_F(SharedPc, AProcessKilledInTheMiddleLeavesThePcUsable) {
     EXPECT_EQ(0x11, io_in8(kBase + 2));
     EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(1));
   }
+}
+
+// The PC's lock word (PcHeader::lock, after magic, version, size and the
+// retired mark): the holder's id in its low half, its start stamp above.
+constexpr off_t kLockWord = 16;
+
+std::string pc_path() {
+  char path[512];
+  iosim_pc_file(path, sizeof path);
+  return path;
+}
+
+// A word of the PC's header as the file at the path holds it.
+uint64_t header_word(off_t at) {
+  uint64_t word = 0;
+  int fd = open(pc_path().c_str(), O_RDONLY);
+  if (pread(fd, &word, sizeof word, at) != sizeof word) word = ~0ull;
+  close(fd);
+  return word;
+}
+
+uint64_t lock_word() { return header_word(kLockWord); }
+// The number the PC at the path was made with (PcHeader::born).
+uint64_t pc_at_path() { return header_word(kLockWord + 8); }
+
+void set_lock_word(uint64_t word) {
+  int fd = open(pc_path().c_str(), O_RDWR);
+  EXPECT_EQ(static_cast<ssize_t>(sizeof word), pwrite(fd, &word, sizeof word, kLockWord));
+  close(fd);
+}
+
+double seconds_since(std::chrono::steady_clock::time_point began) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
+
+// A word naming a running process that did not take the lock blocks nobody.
+TEST_F(SharedPc, ALockWordOfAnotherProcessOrBootBlocksNobody) {
+  const struct {
+    const char *what;
+    uint64_t word;
+  } kHolders[] = {
+    {"PID 1", (0x5eedull << 32) | 1},
+    {"a live process's reused id", (0x5eedull << 32) | static_cast<uint32_t>(getppid())},
+    {"an id from an earlier boot or another namespace", (1ull << 32) | static_cast<uint32_t>(getpid())},
+  };
+  for (const auto &h : kHolders) {
+    set_lock_word(h.word);
+    auto began = std::chrono::steady_clock::now();
+    io_out8(kBase, 0x3C);
+    EXPECT_EQ(0x3C, io_in8(kBase)) << h.what;
+    EXPECT_LT(seconds_since(began), 0.5) << h.what;
+    EXPECT_EQ(0u, lock_word()) << h.what << ": taken over and let go";
+  }
+}
+
+// A holder that runs but does not let go (stopped): the others wait at most
+// two seconds, then end with a line that names it.
+TEST_F(SharedPc, AStoppedHolderEndsTheWaitAfterTwoSeconds) {
+  pid_t holder = spawn([] {
+    for (;;) io_out8(kBase + 1, 0x11);
+    return 0;
+  });
+  bool caught = false;
+  for (int i = 0; i < 5000 && !caught; ++i) {
+    kill(holder, SIGSTOP);
+    usleep(200);
+    caught = static_cast<uint32_t>(lock_word()) == static_cast<uint32_t>(holder);
+    if (!caught) kill(holder, SIGCONT);
+  }
+  ASSERT_TRUE(caught) << "the holder was never stopped holding the lock";
+  int err[2];
+  ASSERT_EQ(0, pipe(err));
+  auto began = std::chrono::steady_clock::now();
+  pid_t waiter = spawn([&] {
+    dup2(err[1], 2);
+    io_in8(kBase);
+    return 0;
+  });
+  close(err[1]);
+  int status = exit_code(waiter);
+  double waited = seconds_since(began);
+  char said[512] = "";
+  ssize_t n = read(err[0], said, sizeof said - 1);
+  said[n > 0 ? n : 0] = '\0';
+  close(err[0]);
+  kill(holder, SIGKILL);
+  exit_code(holder);
+  EXPECT_EQ(75, status) << said;
+  EXPECT_GE(waited, 1.9);
+  EXPECT_LT(waited, 3.0);
+  EXPECT_NE(nullptr, std::strstr(said, ("process " + std::to_string(holder)).c_str())) << said;
+  io_out8(kBase, 0x5A);  // the killed holder is taken over at once
+  EXPECT_EQ(0x5A, io_in8(kBase));
+}
+
+// A process that finds the PC's file removed makes the next one; every
+// process then works on that one, with the claims it holds.
+TEST_F(SharedPc, APcFileRemovedUnderRunningProcessesIsOneNewPcForAll) {
+  const useconds_t kNoticed = 60000;  // a process asks after its PC's file every 50 ms
+  ASSERT_EQ(IO_CLAIM_OK, io_claim(0x300, 4, "fenmar"));
+  io_out8(kBase, 0x0C);
+  const uint64_t old_pc = iosim_pc_id();
+  pid_t other = spawn([&] {
+    unlink(pc_path().c_str());
+    usleep(kNoticed);
+    io_out8(kBase, 0x30);  // on the fresh PC it makes
+    return io_in8(kBase) == 0x30 && iosim_pc_id() != old_pc && iosim_pc_id() == pc_at_path() ? 0 : 1;
+  });
+  EXPECT_EQ(0, exit_code(other)) << "the other process made a PC at the path and works on it";
+  usleep(kNoticed);
+  EXPECT_EQ(0x30, io_in8(kBase));
+  EXPECT_EQ(pc_at_path(), iosim_pc_id()) << "this process moved to the PC now at the path";
+  iosim_claim_info claims[4];
+  ASSERT_EQ(1, iosim_claims(claims, 4)) << "its claim came along";
+  EXPECT_EQ(0x300, claims[0].base);
+  char kind[16] = "";
+  EXPECT_EQ(0x300, iosim_card_at(0x300, kind, sizeof kind)) << "with the card it plugged";
+  io_release(0x300);
+  ASSERT_EQ(0, iosim_load_rack("kestan@2A8"));
 }
 
 // Claims carry their process: another process may claim the same card, not
