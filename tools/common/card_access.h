@@ -25,9 +25,8 @@
 //
 // Every call returns the code of the library call that decided it (0 on
 // success; code_name() gives its name in the library's header), or one of
-// the layer's own negative codes (tool_failures.h: kNoSuchLine, kNoCounter,
-// kNoSuchGroup, kBadLineValue; 8255 cards: a line takes 0 or 1, which the
-// lamp libraries check themselves).
+// the layer's own negative codes (kNoSuchLine, kNoCounter, kNoSuchGroup,
+// kBadLineValue: their rows in tool_failures.h say what each means).
 #ifndef KIT_TOOLS_CARD_ACCESS_H
 #define KIT_TOOLS_CARD_ACCESS_H
 
