@@ -2,12 +2,14 @@
 between processes, and the refusal of the real ports without rights."""
 
 import os
+import re
 import subprocess
 import sys
 
 import pytest
 
 import kestan
+from kestan import _native
 
 kestan.use_simulator()
 
@@ -67,6 +69,14 @@ def test_values_out_of_range_raise_and_change_nothing(call, args):
         with pytest.raises(ValueError):
             getattr(card, call)(*args)
         assert card.read_back(0) == 0 and card.read_port(0) == 0
+
+
+def test_the_codes_the_package_tells_apart_are_those_of_the_c_interface():
+    header = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "common", "card_api.h")
+    with open(header) as f:
+        defined = dict((name, int(code)) for name, code in re.findall(r"#define KIT_CARD_(\w+)\s+\((-?\d+)\)", f.read()))
+    for name in ("NO_RIGHTS", "NO_LAYER", "IN_USE", "NO_STATE"):
+        assert getattr(_native, name) == defined[name], name
 
 
 def test_a_closed_card_raises_as_a_closed_file_does():

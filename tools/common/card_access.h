@@ -25,11 +25,14 @@
 //
 // Every call returns the code of the library call that decided it (0 on
 // success; code_name() gives its name in the library's header), or one of
-// the layer's own negative codes below.
+// the layer's own negative codes (kNoSuchLine, kNoCounter, kNoSuchGroup,
+// kBadLineValue: their rows in tool_failures.h say what each means).
 #ifndef KIT_TOOLS_CARD_ACCESS_H
 #define KIT_TOOLS_CARD_ACCESS_H
 
 #include <cstdint>
+
+#include "tool_failures.h"
 
 namespace cardio {
 
@@ -43,12 +46,6 @@ constexpr int kCardWindowLast = 0x3FF;
 constexpr int kMaxPorts = 18;      // 8255 cards: 3 ports per channel, 6 channels
 constexpr int kMaxGroups = 24;     // 4 direction groups per channel
 constexpr int kLinesPerPort = 8;
-
-// The layer's own codes (negative, apart from the libraries' codes).
-constexpr int kNoSuchLine = -1;     // line or port beyond the card
-constexpr int kNoCounter = -2;      // the card has no such counter call
-constexpr int kNoSuchGroup = -3;    // not a direction group of the card
-constexpr int kBadLineValue = -4;   // a line takes 0 or 1 (8255 cards; the lamp libraries check it)
 
 struct KindInfo {
   Kind kind;

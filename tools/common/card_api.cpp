@@ -12,6 +12,13 @@
 
 #define KIT_API extern "C" __attribute__((visibility("default")))
 
+// The C spelling of the codes that opening a card meets (tool_failures.h).
+static_assert(KIT_CARD_UNKNOWN_KIND == cardio::kUnknownKind, "tool_failures.h: kUnknownKind");
+static_assert(KIT_CARD_NO_RIGHTS == cardio::kNoRights, "tool_failures.h: kNoRights");
+static_assert(KIT_CARD_NO_LAYER == cardio::kNoLayer, "tool_failures.h: kNoLayer");
+static_assert(KIT_CARD_IN_USE == cardio::kInUse, "tool_failures.h: kInUse");
+static_assert(KIT_CARD_NO_STATE == cardio::kNoState, "tool_failures.h: kNoState");
+
 struct kit_card {
   cardio::Card card;
   cardio::StateFile file;
@@ -134,12 +141,8 @@ KIT_API int kit_card_ports(kit_card *c) { return c->card.info->ports; }
 KIT_API int kit_card_groups(kit_card *c) { return c->card.info->ppi_channels * 4; }
 KIT_API int kit_card_counters(kit_card *c) { return c->card.info->counters; }
 KIT_API const char *kit_code_name(const char *kind, int code) {
-  if (code == KIT_CARD_UNKNOWN_KIND) return "Unknown_Kind";
-  if (code == KIT_CARD_NO_RIGHTS) return "No_Port_Rights";
-  if (code == KIT_CARD_NO_LAYER) return "No_Port_Layer";
-  if (code == KIT_CARD_IN_USE) return "Card_In_Use";
-  if (code == KIT_CARD_NO_STATE) return "No_State_Folder";
+  const cardio::FailureInfo *failure = cardio::is_open_failure(code) ? cardio::find_failure(code) : nullptr;
+  if (failure) return failure->name;
   const cardio::KindInfo *info = kind ? cardio::find_kind(kind) : nullptr;
   return info ? cardio::code_name(info->kind, code) : "unknown";
-}
-KIT_API const char *kit_card_call(kit_card *c) { return cardio::call_name(c->card.info->kind, c->card.last_call); }
+}KIT_API const char *kit_card_call(kit_card *c) { return cardio::call_name(c->card.info->kind, c->card.last_call); }

@@ -2,8 +2,9 @@
  * kestancards: the tools' card-access layer with a C interface, for
  * programs in other languages (the kestan Python package calls it through
  * ctypes). A card is a handle; every call returns the code of the library
- * call that decided it (0 on success), or one of the layer's negative codes
- * (card_access.h). The outputs a handle writes are kept in the card's state
+ * call that decided it (0 on success), or one of the tools' negative codes
+ * (tool_failures.h: the layer's refusals, and those below, which opening a
+ * card meets). The outputs a handle writes are kept in the card's state
  * file as kestan-io keeps them: each call that writes takes the file's lock,
  * first brings the card to what other processes recorded, and records what
  * it did.

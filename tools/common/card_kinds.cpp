@@ -1,5 +1,5 @@
 // The seven kinds of card as their libraries' headers describe them, and the
-// names of each library's result codes.
+// names of each library's result codes (the layer's own are tool_failures.h's).
 #include <cstring>
 
 #include "card_access.h"
@@ -80,11 +80,6 @@ const CodeName kPellinCodes[] = KIT_LAMP_CODES(Pellin);
 #undef KIT_LAMP_CODES
 #undef KIT_CODE
 
-const CodeName kLayerCodes[] = {
-  {kNoSuchLine, "No_Such_Line"}, {kNoCounter, "No_Such_Counter"}, {kNoSuchGroup, "No_Such_Group"},
-  {kBadLineValue, "Invalid_Line_Value"},
-  {0, nullptr}};
-
 const CodeName *const kCodesByKind[kKindCount] = {
   kKestanCodes, kOrvelCodes, kSarrowCodes, kPellinCodes, kPortCardCodes, kPortCardCodes, kPortCardCodes};
 
@@ -133,7 +128,11 @@ const KindInfo *find_kind(const char *name) {
 }
 
 const char *code_name(Kind kind, int code) {
-  const char *name = find_name(code < 0 ? kLayerCodes : kCodesByKind[static_cast<int>(kind)], code);
+  if (code < 0) {
+    const FailureInfo *refusal = is_layer_refusal(code) ? find_failure(code) : nullptr;
+    return refusal ? refusal->name : "unknown";
+  }
+  const char *name = find_name(kCodesByKind[static_cast<int>(kind)], code);
   return name ? name : "unknown";
 }
 

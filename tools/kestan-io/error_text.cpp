@@ -2,7 +2,8 @@
 // gets its name as the library's header spells it, what it means and what to
 // do about it, with the numbers of the card at hand. The lamp libraries put
 // their card word before the name (Orvel_Invalid_Channel_Number); the texts
-// are the same.
+// are the same. The card-access layer's own refusals bring their texts from
+// their rows in tool_failures.h.
 #include "error_text.h"
 
 #include <cstdio>
@@ -49,11 +50,6 @@ const ErrorText kErrorTexts[] = {
    "give two divisors of 1 or more whose product is at most 65536 x 65536"},
   {"Interrupt_Unavailable", "the interrupt level could not be attached",
    "interrupts need the simulated PC (--simulator) or a kernel driver"},
-  {"No_Such_Line", "line or port beyond the card", "use a line from 0 to {line} or a port from 0 to {port}"},
-  {"No_Such_Counter", "this card has no such counter call",
-   "counters start and stop on the kestan card and are read on the kestan and wendal cards; the sampling clock is on the wendal card"},
-  {"No_Such_Group", "no such port group on this card", "kestan-io --help lists the groups"},
-  {"Invalid_Line_Value", "a line takes only 0 or 1", "write 0 (off) or 1 (on)"},
 };
 
 // The text with the card's numbers in place of the {words}.
@@ -88,6 +84,13 @@ const ErrorText *find_text(const char *name) {
   return nullptr;
 }
 
+// The text of one of the card-access layer's own refusals, from its row.
+bool layer_text(int code, ErrorText *text) {
+  const cardio::FailureInfo *f = cardio::is_layer_refusal(code) ? cardio::find_failure(code) : nullptr;
+  if (f) *text = {f->name, f->meaning, f->remedy};
+  return f != nullptr;
+}
+
 }  // namespace
 
 void describe_card_error(cardio::Kind kind, int code, char *text, size_t size) {
@@ -97,6 +100,8 @@ void describe_card_error(cardio::Kind kind, int code, char *text, size_t size) {
   const char *underscore = std::strchr(name, '_');
   const ErrorText *e = find_text(name);
   if (!e && underscore) e = find_text(underscore + 1);
+  ErrorText refusal;
+  if (!e && layer_text(code, &refusal)) e = &refusal;
   if (!e) {
     std::snprintf(text, size,
                   "unknown code (%d): the library returned a code it does not document. "

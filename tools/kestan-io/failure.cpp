@@ -32,7 +32,7 @@ int usage_error(const char *why) {
 int finish_output(int status) {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
   char text[160];
-  std::snprintf(text, sizeof text, "the results could not be written to standard output (%s)", std::strerror(errno));
+  std::snprintf(text, sizeof text, "%s (%s)", cardio::find_failure(cardio::kOutput)->meaning, std::strerror(errno));
   std::fprintf(stderr, "kestan-io: %s\n", text);
   return status == kExitOk ? kExitOutput : status;
 }

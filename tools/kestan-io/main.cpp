@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "number_text.h"
 #include "options.h"
+#include "serve_options.h"
 #include "session.h"
 #include "tool.h"
 #include "watch.h"
@@ -197,7 +198,7 @@ int run_watch(const Options &o, int argc, char **argv) {
   if (code != kExitOk) return code;
   int refused = 0;
   code = watch_inputs(session.card, o.json, lines, &refused);
-  return code == kExitLibraryError ? library_error(session, "watch", refused) : code;
+  return code == kExitRefused ? library_error(session, "watch", refused) : code;
 }
 
 // --json before "--", seen before the line is parsed: a mistake in the
@@ -215,7 +216,7 @@ static int run_line(int argc, char **argv) {
   char why[256];
   // An option handed on as "--name=value" makes two operands.
   if (argc > kMaxOperands / 2) return usage_error("too many arguments");
-  if (!parse_options(argc, argv, &options, operands, &count, why, sizeof why)) return usage_error(why);
+  if (!parse_options(argc, argv, find_serve_option, &options, operands, &count, why, sizeof why)) return usage_error(why);
   if (options.help) {
     print_help();
     return kExitOk;

@@ -10,16 +10,13 @@
 
 namespace {
 
-// PassOn: an option of one program (serve), handed on to it among the
-// operands as "--name" and, with Value, its value.
-enum class Takes { Nothing, Number, Base, Kind, PassOn, PassOnValue };
+enum class Takes { Nothing, Number, Base, Kind };
 
 struct OptionRule {
   const char *name;  // without the dashes
   char letter;       // short form, or 0
   Takes takes;
   void (*apply)(Options *o, long long number, const cardio::KindInfo *kind);
-  const char *passed_as = nullptr;  // PassOn, PassOnValue: the operand it becomes
 };
 
 const OptionRule kOptions[] = {
@@ -33,13 +30,6 @@ const OptionRule kOptions[] = {
   {"force", 0, Takes::Nothing, [](Options *o, long long, const cardio::KindInfo *) { o->force = true; }},
   {"help", 'h', Takes::Nothing, [](Options *o, long long, const cardio::KindInfo *) { o->help = true; }},
   {"version", 'V', Takes::Nothing, [](Options *o, long long, const cardio::KindInfo *) { o->version = true; }},
-  {"modbus", 0, Takes::PassOnValue, nullptr, "--modbus"},
-  {"allow-writes", 0, Takes::PassOn, nullptr, "--allow-writes"},
-  {"max-clients", 0, Takes::PassOnValue, nullptr, "--max-clients"},
-  {"max-per-peer", 0, Takes::PassOnValue, nullptr, "--max-per-peer"},
-  {"idle-timeout", 0, Takes::PassOnValue, nullptr, "--idle-timeout"},
-  {"http", 0, Takes::PassOnValue, nullptr, "--http"},
-  {"max-pages", 0, Takes::PassOnValue, nullptr, "--max-pages"},
 };
 
 // A base past the cards' window: said with the limit, and for a number that
@@ -85,6 +75,13 @@ bool looks_like_option(const char *text) {
   return text[0] == '-' && text[1] != '\0' && !(text[1] >= '0' && text[1] <= '9');
 }
 
+// "--name=value": the name's length, and the value after "=" (or nullptr).
+size_t split_long_option(const char *name, const char **inline_value) {
+  const char *equals = std::strchr(name, '=');
+  *inline_value = equals ? equals + 1 : nullptr;
+  return equals ? static_cast<size_t>(equals - name) : std::strlen(name);
+}
+
 const OptionRule *find_option(const char *text, const char **inline_value) {
   *inline_value = nullptr;
   if (text[1] != '-') {  // -h, -V
@@ -92,22 +89,51 @@ const OptionRule *find_option(const char *text, const char **inline_value) {
       if (r.letter && text[1] == r.letter && text[2] == '\0') return &r;
     return nullptr;
   }
-  const char *name = text + 2;
-  const char *equals = std::strchr(name, '=');
-  size_t length = equals ? static_cast<size_t>(equals - name) : std::strlen(name);
+  const char *value = nullptr;
+  const size_t length = split_long_option(text + 2, &value);
   for (const OptionRule &r : kOptions) {
-    if (std::strlen(r.name) == length && std::strncmp(r.name, name, length) == 0) {
-      if (equals) *inline_value = equals + 1;
+    if (std::strlen(r.name) == length && std::strncmp(r.name, text + 2, length) == 0) {
+      *inline_value = value;
       return &r;
     }
   }
   return nullptr;
 }
 
+// A program's option, handed on among the operands as its word and, when it
+// takes one, its value; nullptr when no program has the option.
+const char *find_program_option(const char *text, ProgramOptionLookup lookup, bool *takes_value,
+                                const char **inline_value) {
+  *inline_value = nullptr;
+  if (text[1] != '-' || !lookup) return nullptr;
+  const char *value = nullptr;
+  const char *word = lookup(text + 2, split_long_option(text + 2, &value), takes_value);
+  if (word) *inline_value = value;
+  return word;
+}
+
+bool hand_on(const char *word, bool takes_value, const char *value, int argc, char **argv, int *at,
+             char **operands, int *count, char *why, size_t why_size) {
+  operands[(*count)++] = const_cast<char *>(word);
+  if (!takes_value && value) {
+    std::snprintf(why, why_size, "%s takes no value", word);
+    return false;
+  }
+  if (takes_value && !value) {
+    if (*at + 1 >= argc) {
+      std::snprintf(why, why_size, "%s needs a value", word);
+      return false;
+    }
+    value = argv[++*at];
+  }
+  if (value) operands[(*count)++] = const_cast<char *>(value);
+  return true;
+}
+
 }  // namespace
 
-bool parse_options(int argc, char **argv, Options *options, char **operands, int *count,
-                   char *why, size_t why_size) {
+bool parse_options(int argc, char **argv, ProgramOptionLookup program_option, Options *options,
+                   char **operands, int *count, char *why, size_t why_size) {
   *count = 0;
   bool only_operands = false;
   for (int at = 1; at < argc; ++at) {
@@ -121,26 +147,15 @@ bool parse_options(int argc, char **argv, Options *options, char **operands, int
       continue;
     }
     const char *value = nullptr;
+    bool takes_value = false;
+    if (const char *word = find_program_option(arg, program_option, &takes_value, &value)) {
+      if (!hand_on(word, takes_value, value, argc, argv, &at, operands, count, why, why_size)) return false;
+      continue;
+    }
     const OptionRule *rule = find_option(arg, &value);
     if (!rule) {
       std::snprintf(why, why_size, "unknown option '%s'", arg);
       return false;
-    }
-    if (rule->takes == Takes::PassOn || rule->takes == Takes::PassOnValue) {
-      operands[(*count)++] = const_cast<char *>(rule->passed_as);
-      if (rule->takes == Takes::PassOn && value) {
-        std::snprintf(why, why_size, "--%s takes no value", rule->name);
-        return false;
-      }
-      if (rule->takes == Takes::PassOnValue && !value) {
-        if (at + 1 >= argc) {
-          std::snprintf(why, why_size, "--%s needs a value", rule->name);
-          return false;
-        }
-        value = argv[++at];
-      }
-      if (value) operands[(*count)++] = const_cast<char *>(value);
-      continue;
     }
     if (rule->takes == Takes::Nothing) {
       if (value) {

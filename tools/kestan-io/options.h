@@ -23,10 +23,17 @@ struct Options {
   bool version = false;
 };
 
-// Parses argv; the operands (everything that is not an option, in order)
-// are left in operands[0 .. *count - 1]. On a mistake writes it into why and
-// returns false.
-bool parse_options(int argc, char **argv, Options *options, char **operands, int *count,
-                   char *why, size_t why_size);
+// The options a program takes itself (serve's, serve_options.h) may stand
+// anywhere on the line too. A lookup finds one by its name (length
+// characters, no dashes): the word it is handed on as among the operands
+// ("--modbus"), with *takes_value set when a value follows; nullptr when
+// the program has no such option.
+using ProgramOptionLookup = const char *(*)(const char *name, size_t length, bool *takes_value);
+
+// Parses argv; the operands (everything that is not an option of kestan-io,
+// in order, with program_option's options handed on among them) are left in
+// operands[0 .. *count - 1]. On a mistake writes it into why and returns false.
+bool parse_options(int argc, char **argv, ProgramOptionLookup program_option, Options *options,
+                   char **operands, int *count, char *why, size_t why_size);
 
 #endif

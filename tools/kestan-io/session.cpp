@@ -18,7 +18,7 @@ int library_error(const Session &session, const char *asked, int code) {
   if (session.json)
     cardio::print_json(cardio::Json{{"error", {{"asked", asked}, {"call", call}, {"code", code},
                                                 {"name", cardio::code_name(session.card.info->kind, code)}}}});
-  return kExitLibraryError;
+  return kExitRefused;
 }
 
 int open_session(const Options &o, bool writes, Session *session, cardio::StateFile *state) {

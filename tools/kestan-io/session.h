@@ -20,7 +20,7 @@ int open_session(const Options &options, bool writes, Session *session, cardio::
 // on stderr) when the record could not be saved: the next run would undo
 // the change.
 int keep_state(const Session &session, const cardio::StateFile &state);
-// One line on stderr for a refused call; returns kExitLibraryError.
+// One line on stderr for a refused call; returns kExitRefused.
 int library_error(const Session &session, const char *asked, int code);
 
 #endif

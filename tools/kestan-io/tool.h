@@ -5,19 +5,20 @@
 #define KESTAN_IO_TOOL_H
 
 #include "options.h"
+#include "tool_failures.h"
 
-// Exit codes, one per kind of mistake.
-constexpr int kExitOk = 0;
-constexpr int kExitLibraryError = 1;  // the library refused a call
-constexpr int kExitUsage = 2;         // the command line is wrong
-constexpr int kExitNoLayer = 3;       // the chosen port layer is not installed
-constexpr int kExitNoRights = 4;      // the process may not access the card's ports
-constexpr int kExitBusy = 5;          // the ports belong to the kernel (see --force)
-constexpr int kExitNoCard = 6;        // probe: nothing answers at the base
-constexpr int kExitNoListen = 7;      // serve: the address cannot be listened on
-constexpr int kExitInUse = 8;         // another program (a kestan-io serve) holds the card
-constexpr int kExitOutput = 9;        // the results could not be written to stdout
-constexpr int kExitNoState = 10;      // the card's record cannot be kept (its folder is not the user's own)
+// Exit codes, one per kind of mistake, as tool_failures.h's table gives them.
+using cardio::kExitOk;
+using cardio::kExitRefused;  // the library (or the card-access layer) refused a call
+constexpr int kExitUsage = cardio::io_status(cardio::kUsage);
+constexpr int kExitNoLayer = cardio::io_status(cardio::kNoLayer);
+constexpr int kExitNoRights = cardio::io_status(cardio::kNoRights);
+constexpr int kExitBusy = cardio::io_status(cardio::kBusy);
+constexpr int kExitNoCard = cardio::io_status(cardio::kNoCard);
+constexpr int kExitNoListen = cardio::io_status(cardio::kNoListen);
+constexpr int kExitInUse = cardio::io_status(cardio::kInUse);
+constexpr int kExitOutput = cardio::io_status(cardio::kOutput);
+constexpr int kExitNoState = cardio::io_status(cardio::kNoState);
 
 // With --json every failure is also a JSON object on stdout.
 void report_errors_as_json(bool on);

@@ -62,7 +62,7 @@ int watch_inputs(cardio::Card &card, bool json, const unsigned char *lines, int 
       int code = cardio::read_input_port(card, p, &now);
       if (code != 0) {
         *failed_code = code;
-        return kExitLibraryError;
+        return kExitRefused;
       }
       const unsigned changed = first ? lines[p] : (now ^ last[p]) & lines[p];
       for (int bit = 0; bit < cardio::kLinesPerPort; ++bit)

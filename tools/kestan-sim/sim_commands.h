@@ -3,10 +3,13 @@
 #ifndef KESTAN_SIM_COMMANDS_H
 #define KESTAN_SIM_COMMANDS_H
 
-constexpr int kExitOk = 0;
-constexpr int kExitRefused = 1;  // the simulated PC refused (no card there, no such bank, ...)
-constexpr int kExitUsage = 2;    // the command line is wrong
-constexpr int kExitOutput = 3;   // what it printed could not be written to stdout
+#include "tool_failures.h"
+
+// kestan-sim's exit codes, as tool_failures.h's table gives them.
+using cardio::kExitOk;
+using cardio::kExitRefused;  // the simulated PC refused (no card there, no such bank, ...)
+constexpr int kExitUsage = cardio::sim_status(cardio::kUsage);
+constexpr int kExitOutput = cardio::sim_status(cardio::kOutput);
 
 struct SimCommand {
   const char *word;

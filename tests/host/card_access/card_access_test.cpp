@@ -13,6 +13,7 @@
 #include <string>
 
 #include "card_access.h"
+#include "card_ops.h"
 #include "card_state_file.h"
 #include "iosim.h"
 
@@ -237,6 +238,22 @@ TEST(CardAccess, KindsAndCodesAreNamedAsTheHeadersSpellThem) {
   EXPECT_EQ(kNoCounter, counter_read(card, 0, &count));
   EXPECT_EQ(kNoCounter, clock_stop(card));
   EXPECT_EQ(12, write_output_line(card, 8, 1)) << "the library's own refusal";
+}
+
+// The operations of each kind are that kind's, and have the counter and
+// clock calls its description promises, no more.
+TEST(CardAccess, EachKindsOperationsMatchItsDescription) {
+  for (int k = 0; k < kKindCount; ++k) {
+    const KindInfo &info = kind_info(static_cast<Kind>(k));
+    const CardOps &ops = card_ops(info.kind);
+    EXPECT_STREQ(info.name, ops.name);
+    EXPECT_EQ(info.counter_control, ops.counters.start != nullptr) << info.name;
+    EXPECT_EQ(info.counter_control, ops.counters.stop != nullptr) << info.name;
+    EXPECT_EQ(info.counters > 0, ops.counters.read != nullptr) << info.name;
+    EXPECT_EQ(info.sampling_clock, ops.counters.clock_start != nullptr) << info.name;
+    EXPECT_EQ(info.sampling_clock, ops.counters.clock_stop != nullptr) << info.name;
+    EXPECT_EQ(info.ppi_channels > 0, ops.set_direction != nullptr) << info.name;
+  }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "exit_statuses.h"
 #include "watch.h"
 
 extern char **environ;
@@ -422,6 +423,13 @@ TEST_F(KestanIo, HelpNamesEveryCommandAndWhySeveralInOneRun) {
                            "watch [LINE...]", "--simulator", "--kind KIND", "--json", "--force",
                            "Outputs stay as they are between runs"})
     EXPECT_TRUE(has(run.out, word)) << word;
+}
+
+// --help explains every exit status of the failure table, and no other.
+TEST_F(KestanIo, HelpExplainsEveryExitStatusOfTheFailureTable) {
+  ToolRun run = run_tool({"--help"});
+  ASSERT_EQ(0, run.exit_code);
+  EXPECT_EQ(table_exit_statuses(&cardio::FailureInfo::io_status), explained_exit_statuses(run.out)) << run.out;
 }
 
 // The choice of build holds against LD_LIBRARY_PATH pointing at the other one.

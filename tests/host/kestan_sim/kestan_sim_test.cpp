@@ -12,6 +12,9 @@
 #include <sstream>
 #include <string>
 
+#include "exit_statuses.h"
+#include "pc_file.h"
+
 namespace {
 
 struct ToolRun {
@@ -138,6 +141,16 @@ TEST_F(KestanSim, PlugUnplugAndResetChangeTheRack) {
   EXPECT_EQ(0, help.exit_code);
   for (const char *word : {"status", "reset", "plug", "unplug", "cable", "set", "release", "watch", "journal"})
     EXPECT_TRUE(has(help.out, std::string("  ") + word + " ")) << word;
+}
+
+// --help explains the exit statuses of the failure table and the one the
+// simulated PC ends a program with when it fails under it, and no other.
+TEST_F(KestanSim, HelpExplainsEveryExitStatusOfTheFailureTable) {
+  ToolRun help = run(kSim + " --help");
+  ASSERT_EQ(0, help.exit_code);
+  std::set<int> statuses = table_exit_statuses(&cardio::FailureInfo::sim_status);
+  statuses.insert(sim::kPcFailedStatus);
+  EXPECT_EQ(statuses, explained_exit_statuses(help.out)) << help.out;
 }
 
 // The default rack's Kestan card is back once no running program holds the

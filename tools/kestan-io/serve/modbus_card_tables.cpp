@@ -1,17 +1,21 @@
-#include "card_tables.h"
+// The card side of kestan-io serve --modbus: the Modbus server's point
+// tables filled in over the card-access layer.
+#include "modbus_card_tables.h"
 
 #include <cstdio>
-
-namespace modbus_server {
 
 namespace {
 
 using cardio::Card;
+using namespace modbus_server;
 
 constexpr int kLinesPerWord = 16;
 constexpr int kLines = cardio::kLinesPerPort;
 
-CardTables &tables_of(void *context) { return *static_cast<CardTables *>(context); }
+panel_http::ServedCard &served_of(void *context) { return *static_cast<panel_http::ServedCard *>(context); }
+
+// Number of 16-bit words that hold the card's lines.
+int line_words(const cardio::KindInfo &info) { return (info.ports + 1) / 2; }
 
 bool has_port(const Card &card, int port) { return port < card.info->ports; }
 
@@ -67,7 +71,9 @@ int read_register(Card &card, Table table, int address, uint16_t *value) {
 }
 
 int read_points(void *context, Table table, int address, int count, uint16_t *values) {
-  Card &card = *tables_of(context).card;
+  panel_http::ServedCard &served = served_of(context);
+  std::lock_guard<std::mutex> guard(served.lock);
+  Card &card = *served.card;
   if (table == kCoils || table == kDiscreteInputs) return read_lines(card, table == kCoils, address, count, values);
   for (int i = 0; i < count; ++i) {
     int code = read_register(card, table, address + i, &values[i]);
@@ -172,8 +178,9 @@ int write_register(Card &card, int address, uint16_t value, char *why, size_t wh
 
 int write_points(void *context, Table table, int address, int count, const uint16_t *values, char *why,
                  size_t why_size) {
-  CardTables &tables = tables_of(context);
-  Card &card = *tables.card;
+  panel_http::ServedCard &served = served_of(context);
+  std::lock_guard<std::mutex> guard(served.lock);
+  Card &card = *served.card;
   int code = kAccepted;
   if (table == kCoils) {
     code = write_coils(card, address, count, values, why, why_size);
@@ -183,22 +190,18 @@ int write_points(void *context, Table table, int address, int count, const uint1
     for (int i = 0; i < count && code == kAccepted; ++i)
       code = write_register(card, address + i, values[i], why, why_size);
   }
-  if (tables.written) tables.written(tables.written_context);
+  served.after_write();
   return code;
 }
 
 }  // namespace
 
-int line_words(const cardio::KindInfo &info) { return (info.ports + 1) / 2; }
-
-PointTables card_point_tables(CardTables *tables) {
-  const cardio::KindInfo &info = *tables->card->info;
+modbus_server::PointTables modbus_card_tables(panel_http::ServedCard *card) {
+  const cardio::KindInfo &info = *card->card->info;
   cardio::GroupInfo groups[cardio::kMaxGroups];
   int directions = cardio::group_list(info, groups, cardio::kMaxGroups);
-  PointTables points{tables, {info.output_lines, info.input_lines, line_words(info) + info.counters,
-                              line_words(info) + directions},
+  PointTables points{card, {info.output_lines, info.input_lines, line_words(info) + info.counters,
+                            line_words(info) + directions},
                      read_points, write_points};
   return points;
 }
-
-}  // namespace modbus_server

@@ -1,5 +1,4 @@
-// The Modbus tables of a card reached through the card-access layer, unit
-// id 1, addresses from 0:
+// The Modbus tables of the card kestan-io serves, unit id 1, addresses from 0:
 //   coil n              output line n (8255 cards: 0 while its group is input)
 //   discrete input n    input line n (8255 cards: an output line reads what it drives)
 //   input register w    input lines 16w to 16w + 15 (ports 2w and 2w + 1);
@@ -10,27 +9,15 @@
 //                       order (A, B, C upper, C lower of each channel):
 //                       0 input, 1 output
 // A write that would drive a line of an input group is refused, as is a bit
-// set for a line the card does not have.
-#ifndef KIT_MODBUS_CARD_TABLES_H
-#define KIT_MODBUS_CARD_TABLES_H
+// set for a line the card does not have. Every call takes the served card's
+// lock, which the panel page shares.
+#ifndef KESTAN_IO_MODBUS_CARD_TABLES_H
+#define KESTAN_IO_MODBUS_CARD_TABLES_H
 
-#include "card_access.h"
 #include "point_tables.h"
+#include "served_card.h"
 
-namespace modbus_server {
-
-struct CardTables {
-  cardio::Card *card;
-  void (*written)(void *context);  // after every write that reached the card, or null
-  void *written_context;
-};
-
-// The tables over tables->card (which must stay open while they are served).
-PointTables card_point_tables(CardTables *tables);
-
-// Number of 16-bit words that hold the card's lines.
-int line_words(const cardio::KindInfo &info);
-
-}  // namespace modbus_server
+// The tables over card (which must stay open while they are served).
+modbus_server::PointTables modbus_card_tables(panel_http::ServedCard *card);
 
 #endif
